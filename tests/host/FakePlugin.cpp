@@ -1,0 +1,160 @@
+// A tiny VST 2.x test module for the host library; FAKE_VARIANT picks how it misbehaves.
+#include <cstdio>
+#include <cstring>
+
+#include "include/vst2/aeffect.h"
+
+// 0 well-behaved, 1 entry answers null, 2 wrong magic, 3 exports no entry, 4 exports only `main`.
+#ifndef FAKE_VARIANT
+#define FAKE_VARIANT 0
+#endif
+
+namespace {
+
+constexpr int kParams = 2;
+constexpr int kPrograms = 3;
+
+struct Fake {
+    AEffect effect{};
+    audioMasterCallback host = nullptr;
+    float params[kParams] = {0.5f, 0.25f};
+    int program = 0;
+    int eventsSeen = 0;
+    int lastNote = -1;
+};
+
+Fake* self(AEffect* effect) {
+    return reinterpret_cast<Fake*>(effect);
+}
+
+void put(void* ptr, const char* text) {
+    std::strcpy(static_cast<char*>(ptr), text);
+}
+
+intptr_t countEvents(Fake* fake, const VstEvents* events) {
+    if (events == nullptr) return 0;
+    VstEvent* const* list = events->events;
+    for (int32_t i = 0; i < events->numEvents; ++i) {
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(list[i]);
+        ++fake->eventsSeen;
+        if ((midi->midiData[0] & 0xf0) == 0x90) fake->lastNote = midi->midiData[1];
+    }
+    return 1;
+}
+
+intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                  float opt) {
+    Fake* fake = self(effect);
+    switch (opcode) {
+        case effClose:
+            delete fake;
+            return 1;
+        case effSetProgram:
+            if (value >= 0 && value < kPrograms) fake->program = static_cast<int>(value);
+            return 0;
+        case effGetProgram:
+            return fake->program;
+        case effGetProgramName:
+            std::snprintf(static_cast<char*>(ptr), 24, "Program %d", fake->program);
+            return 0;
+        case effGetProgramNameIndexed:
+            if (index < 0 || index >= kPrograms) return 0;
+            std::snprintf(static_cast<char*>(ptr), 24, "Program %d", index);
+            return 1;
+        case effGetParamName:
+            // Parameter 1's name is an overlong, unterminated text to prove the host cuts it.
+            if (index == 1)
+                std::memset(ptr, 'x', 100);
+            else
+                put(ptr, "Gain  ");
+            return 0;
+        case effGetParamDisplay:
+            if (index >= 0 && index < kParams)
+                std::snprintf(static_cast<char*>(ptr), 24, "%.2f", fake->params[index]);
+            return 0;
+        case effGetParamLabel:
+            put(ptr, "dB");
+            return 0;
+        case effGetEffectName:
+            put(ptr, "Fake Effect");
+            return 1;
+        case effGetVendorString:
+            put(ptr, "Test Vendor");
+            return 1;
+        case effGetProductString:
+            put(ptr, "Fake 1.0");
+            return 1;
+        case effGetVendorVersion:
+            return 1234;
+        case effCanDo:
+            return std::strcmp(static_cast<const char*>(ptr), "receiveVstMidiEvent") == 0 ? 1 : -1;
+        case effProcessEvents:
+            return countEvents(fake, static_cast<const VstEvents*>(ptr));
+        case effVendorSpecific:
+            // Lets tests make the plug-in send automation from any thread.
+            return fake->host(effect, audioMasterAutomate, index, 0, nullptr, opt);
+        default:
+            return 0;
+    }
+}
+
+void setParameter(AEffect* effect, int32_t index, float value) {
+    if (index >= 0 && index < kParams) self(effect)->params[index] = value;
+}
+
+// Indices past the parameters read back what the fake saw, for tests.
+float getParameter(AEffect* effect, int32_t index) {
+    Fake* fake = self(effect);
+    if (index >= 0 && index < kParams) return fake->params[index];
+    if (index == 100) return static_cast<float>(fake->eventsSeen);
+    if (index == 101) return static_cast<float>(fake->lastNote);
+    return 0.0f;
+}
+
+// Output = input times twice the Gain parameter.
+void processReplacing(AEffect* effect, float** inputs, float** outputs, int32_t frames) {
+    float gain = 2.0f * self(effect)->params[0];
+    for (int channel = 0; channel < 2; ++channel)
+        for (int32_t i = 0; i < frames; ++i) outputs[channel][i] = inputs[channel][i] * gain;
+}
+
+AEffect* create(audioMasterCallback host) {
+    if (host == nullptr || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
+        return nullptr;
+    if (FAKE_VARIANT == 1) return nullptr;
+    auto* fake = new Fake;
+    fake->host = host;
+    AEffect& e = fake->effect;
+    e.magic = FAKE_VARIANT == 2 ? fourCharCode('N', 'o', 'p', 'e') : kEffectMagic;
+    e.dispatcher = dispatch;
+    e.setParameter = setParameter;
+    e.getParameter = getParameter;
+    e.processReplacing = processReplacing;
+    e.numPrograms = kPrograms;
+    e.numParams = kParams;
+    e.numInputs = 2;
+    e.numOutputs = 2;
+    e.flags = effFlagsCanReplacing;
+    e.uniqueID = fourCharCode('F', 'a', 'k', 'e');
+    e.version = 7;
+    host(&e, audioMasterWantMidi, 0, 1, nullptr, 0.0f);
+    return &e;
+}
+
+}  // namespace
+
+#if FAKE_VARIANT == 4
+extern "C" __attribute__((visibility("default"))) AEffect* fakeMain(
+    audioMasterCallback host) __asm__("main");
+extern "C" AEffect* fakeMain(audioMasterCallback host) {
+    return create(host);
+}
+#elif FAKE_VARIANT == 3
+extern "C" __attribute__((visibility("default"))) AEffect* createEffect(audioMasterCallback host) {
+    return create(host);
+}
+#else
+extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
+    return create(host);
+}
+#endif
