@@ -122,7 +122,10 @@ AEffect* create(audioMasterCallback host) {
     if (host == nullptr || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
         return nullptr;
     if (FAKE_VARIANT == 1) return nullptr;
-    auto* fake = new Fake;
+    // A host must not touch a record with the wrong magic, not even to close it, so that one
+    // lives in static storage.
+    static Fake unclosable;
+    Fake* fake = FAKE_VARIANT == 2 ? &unclosable : new Fake;
     fake->host = host;
     AEffect& e = fake->effect;
     e.magic = FAKE_VARIANT == 2 ? fourCharCode('N', 'o', 'p', 'e') : kEffectMagic;
