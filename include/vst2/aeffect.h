@@ -10,6 +10,19 @@
 #define VST2_CALL
 #endif
 
+// Marks the module's entry points as exported; everything else stays hidden.
+#if defined(_WIN32)
+#define VST2_EXPORT __declspec(dllexport)
+#else
+#define VST2_EXPORT __attribute__((visibility("default")))
+#endif
+
+// Assembler-level symbol name, with the target's label prefix ("_" on 32-bit Windows). Lets a
+// function be exported as `main`, a name C++ reserves for the program entry.
+#define VST2_STRINGIFY_(x) #x
+#define VST2_STRINGIFY(x) VST2_STRINGIFY_(x)
+#define VST2_ASM_NAME(name) VST2_STRINGIFY(__USER_LABEL_PREFIX__) name
+
 extern "C" {
 
 struct AEffect;
@@ -286,6 +299,7 @@ static_assert(offsetof(AEffect, future) == 88);
 static_assert(offsetof(VstEvents, events) == 8);
 #endif
 static_assert(sizeof(VstMidiEvent) == 32);
+static_assert(effProcessEvents == 25 && effGetVstVersion == 58 && effBeginLoadProgram == 76);
 static_assert(offsetof(VstMidiEvent, midiData) == 24);
 static_assert(sizeof(ERect) == 8);
 static_assert(sizeof(VstKeyCode) == 8);
