@@ -1,18 +1,234 @@
-// Placeholder until the engine lands.
+// The engine's public face and the frame loop that ties trigger, sweep, voices and mix together.
 #include "engine/Engine.h"
 
+#include <cmath>
+
+#include "engine/EngineMath.h"
+
 namespace brindlet {
-struct Engine::State {};
-Engine::Engine(EngineHost*) : state_(nullptr) {}
+
+namespace {
+
+constexpr double kSemitoneDown = 0.943874312681693417;  // 2^(-1/12)
+constexpr int kHighestSweepNote = 60;
+
+// The slew rule shared by feedback and mix: a fixed step towards the target, then the target.
+inline float slewTowards(float value, float target, float step, float negStep) {
+    const float d = target - value;
+    if (d >= step || d <= negStep) return d > 0.0f ? value + step : value - step;
+    return target;
+}
+
+// Soft limit of the fed-back signal: unchanged up to ±0.5, then a parabola reaching ±1 at ±2.
+inline float shapeFeedback(float v) {
+    const float y = v > 2.0f ? 2.0f : (v < -2.0f ? -2.0f : v);
+    const float q = y * y * 0.13333334f + 0.46666667f;
+    if (y > 0.5f) return q;
+    if (y < -0.5f) return -q;
+    return y;
+}
+
+bool channelsPresent(const float* const* inputs, float* const* outputs) {
+    return inputs != nullptr && outputs != nullptr && inputs[0] != nullptr &&
+           inputs[1] != nullptr && outputs[0] != nullptr && outputs[1] != nullptr;
+}
+
+template <bool Adding>
+inline void emit(float* out, int32_t k, float value) {
+    if (Adding) {
+        out[k] += value;
+    } else {
+        out[k] = value;
+    }
+}
+
+}  // namespace
+
+Engine::Engine(EngineHost* host) : host_(host) {
+    for (int note = 127; note >= kHighestSweepNote; --note) noteRatioTable_[note] = 1.0;
+    for (int note = kHighestSweepNote - 1; note >= 0; --note) {
+        noteRatioTable_[note] = noteRatioTable_[note + 1] * kSemitoneDown;
+    }
+}
+
 Engine::~Engine() = default;
-void Engine::setParameter(int32_t, float) {}
-float Engine::getParameter(int32_t) const { return 0.0f; }
-bool Engine::parameterName(int32_t, char*) const { return false; }
-bool Engine::parameterDisplay(int32_t, char*) const { return false; }
-bool Engine::parameterLabel(int32_t, char*) const { return false; }
-void Engine::resetToDefaults() {}
-void Engine::midiMessage(uint8_t, uint8_t, uint8_t) {}
-void Engine::mainsOn(float) {}
-void Engine::process(const float* const*, float* const*, int32_t) {}
-void Engine::processReplacing(const float* const*, float* const*, int32_t) {}
+
+// ---------------------------------------------------------------- Parameters
+
+void Engine::setParameter(int32_t index, float value) {
+    params_.set(index, value, host_);
+}
+float Engine::getParameter(int32_t index) const {
+    return params_.get(index);
+}
+bool Engine::parameterName(int32_t index, char* text) const {
+    return params_.name(index, text);
+}
+bool Engine::parameterDisplay(int32_t index, char* text) const {
+    return params_.display(index, text);
+}
+bool Engine::parameterLabel(int32_t index, char* text) const {
+    return params_.label(index, text);
+}
+
+void Engine::resetToDefaults() {
+    params_.resetToDefaults();
+    midiTrigger_.store(false);
+    midiHighVelocity_.store(false);
+    trigger_ = OnsetTrigger();
+    sweep_ = PitchSweep();
+    voices_ = TakeVoices();
+    if (buffer_.exists()) sizeFor(storedSampleRate_);
+    feedbackSmoothed_ = 0.0f;
+    mixSmoothed_ = 1.0f;
+    lastOutLeft_ = 0.0f;
+    lastOutRight_ = 0.0f;
+}
+
+// ---------------------------------------------------------------- MIDI
+
+void Engine::midiMessage(uint8_t status, uint8_t data1, uint8_t data2) {
+    const int kind = status & 0xF0;
+    if (kind != 0x90 && kind != 0x80) return;
+    const int note = data1 & 0x7F;
+    int velocity = data2 & 0x7F;
+    midiHighVelocity_.store(velocity >= 64);  // a note off's release velocity counts too
+    if (kind == 0x80) velocity = 0;
+    if (note > kHighestSweepNote || velocity == 0) return;
+    const auto ratio = static_cast<float>(noteRatioTable_[note]);
+    if (host_ != nullptr) {
+        host_->automateParameter(kPitchEnd, ratio);
+    } else {
+        setParameter(kPitchEnd, ratio);
+    }
+    midiTrigger_.store(true);
+}
+
+// ---------------------------------------------------------------- Audio
+
+void Engine::mainsOn(float sampleRate) {
+    if (!(sampleRate >= kMinSampleRate && sampleRate <= kMaxSampleRate)) return;
+    if (sampleRate == storedSampleRate_) return;
+    voices_.detach();
+    buffer_.release();
+    storedSampleRate_ = sampleRate;
+    const auto length = static_cast<uint32_t>(nearestEven(sampleRate + sampleRate));
+    if (!buffer_.allocate(length)) {
+        storedSampleRate_ = 0.0f;  // the next mainsOn tries again
+        return;
+    }
+    sizeFor(sampleRate);
+}
+
+void Engine::sizeFor(float sampleRate) {
+    trigger_.setSampleRate(sampleRate);
+    sweep_.setSampleRate(sampleRate);
+    voices_.setSampleRate(sampleRate, sweep_.slewStep(), buffer_.channel(0), buffer_.channel(1));
+}
+
+void Engine::process(const float* const* inputs, float* const* outputs, int32_t sampleFrames) {
+    run<true>(inputs, outputs, sampleFrames);
+}
+
+void Engine::processReplacing(const float* const* inputs, float* const* outputs,
+                              int32_t sampleFrames) {
+    run<false>(inputs, outputs, sampleFrames);
+}
+
+template <bool Adding>
+void Engine::run(const float* const* inputs, float* const* outputs, int32_t frames) {
+    if (!channelsPresent(inputs, outputs)) return;
+    const ParameterSnapshot p = params_.snapshot();
+    if (!buffer_.exists()) {
+        runDry<Adding>(inputs, outputs, frames, p.mix);
+        return;
+    }
+    const EditorFeed feed(host_);
+    if (frames > 0) runFrames<Adding>(inputs, outputs, frames, p, feed);
+    sweep_.endBlock();
+    trigger_.endBlock(feed);
+}
+
+// Before the first successful mainsOn there is no take to play: only the dry share sounds.
+template <bool Adding>
+void Engine::runDry(const float* const* inputs, float* const* outputs, int32_t frames, float mix) {
+    const float dry = 1.0f - mix;
+    for (int32_t k = 0; k < frames; ++k) {
+        emit<Adding>(outputs[0], k, dry * finiteOrZero(inputs[0][k]));
+        emit<Adding>(outputs[1], k, dry * finiteOrZero(inputs[1][k]));
+    }
+}
+
+template <bool Adding>
+void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
+                       const ParameterSnapshot& p, const EditorFeed& feed) {
+    // Local copies keep the state in registers and away from the sample buffers' aliasing.
+    OnsetTrigger trigger = trigger_;
+    PitchSweep sweep = sweep_;
+    TakeVoices voices = voices_;
+    // Requests other threads made since the last block take effect on its first frame.
+    trigger.setMidi(midiTrigger_.exchange(false), midiHighVelocity_.load());
+    const float resync = params_.takeNormalResync();
+    if (!std::isnan(resync) && trigger.onsetPending()) sweep.resync(resync);
+    RelaxedAtomic<float>& targetCell = params_.feedbackTarget();
+    const float targetAtStart = targetCell.load();
+    float feedbackTarget = targetAtStart;
+    float feedbackSmoothed = feedbackSmoothed_;
+    float mixSmoothed = mixSmoothed_;
+    float lastLeft = lastOutLeft_;
+    float lastRight = lastOutRight_;
+    const float slew = sweep.slewStep();
+    const float negSlew = sweep.negSlewStep();
+    auto nextRate = [&] {
+        return sweep.nextRate(trigger.envModValue(), trigger.feedEnabled(), feed);
+    };
+    const float* inL = inputs[0];
+    const float* inR = inputs[1];
+    float* outL = outputs[0];
+    float* outR = outputs[1];
+
+    for (int32_t k = 0; k < frames; ++k) {
+        const float inLeft = finiteOrZero(inL[k]);
+        const float inRight = finiteOrZero(inR[k]);
+        const TriggerEvents events = trigger.processFrame(inLeft, inRight, p, feed);
+        if (events.takeStart) {
+            voices.beginTake();
+            sweep.prepareSweep(p.trigMode, p, params_.takeEndChanged());
+            if (p.trigMode == TriggerMode::Dry) {
+                feedbackTarget = 0.0f;  // a Dry take starts without feedback
+                feedbackSmoothed = 0.0f;
+            }
+        }
+        if (events.fire) {
+            feedbackTarget = p.feedbackAmount;
+            sweep.fireSweep(p);
+        }
+        feedbackSmoothed = slewTowards(feedbackSmoothed, feedbackTarget, slew, negSlew);
+        mixSmoothed = slewTowards(mixSmoothed, p.mix, slew, negSlew);
+        lastLeft = voices.renderVoice<0>(feedbackSmoothed * lastLeft + inLeft, trigger.gateGain(),
+                                         nextRate, feed);
+        lastRight = voices.renderVoice<1>(lastRight * feedbackSmoothed + inRight,
+                                          trigger.gateGain(), nextRate, feed);
+        emit<Adding>(outL, k, (1.0f - mixSmoothed) * inLeft + lastLeft * mixSmoothed);
+        emit<Adding>(outR, k, (1.0f - mixSmoothed) * inRight + lastRight * mixSmoothed);
+        // The feedback recursion must not decay into denormals.
+        lastLeft = shapeFeedback(flushTiny(lastLeft));
+        lastRight = shapeFeedback(flushTiny(lastRight));
+        voices.endFrame(p, trigger.gateGain());
+        lastLeft = flushTiny(lastLeft);
+        lastRight = flushTiny(lastRight);
+    }
+
+    trigger_ = trigger;
+    sweep_ = sweep;
+    voices_ = voices;
+    feedbackSmoothed_ = feedbackSmoothed;
+    mixSmoothed_ = mixSmoothed;
+    lastOutLeft_ = lastLeft;
+    lastOutRight_ = lastRight;
+    // A value another thread set during the block is newer than ours and stays.
+    if (feedbackTarget != targetAtStart)
+        targetCell.replaceIfUnchanged(targetAtStart, feedbackTarget);
+}
+
 }  // namespace brindlet

@@ -1,4 +1,5 @@
-// What the engine needs from the object that embeds it: the editor's feed entry and host automation.
+// What the engine needs from the object that embeds it: the editor's feed entry and host
+// automation.
 #pragma once
 
 #include <cstdint>

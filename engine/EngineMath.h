@@ -1,0 +1,33 @@
+// Small arithmetic helpers whose results are the same bits on every target.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+namespace brindlet {
+
+// Integer nearest to x, ties to even; x is a float product already rounded to single precision.
+inline float nearestEven(float x) {
+    return std::nearbyint(x);
+}
+
+// Level below which recursive values are forced to zero so they never decay into denormals.
+// Written as !(|x| >= limit) so a NaN that slipped into a recursion is cleared as well.
+constexpr float kTinyLevel = 1e-8f;
+inline float flushTiny(float x) {
+    return std::fabs(x) >= kTinyLevel ? x : 0.0f;
+}
+
+// Non-finite input samples count as silence; anything finite, denormals included, passes.
+inline float finiteOrZero(float x) {
+    return std::isfinite(x) ? x : 0.0f;
+}
+
+// 2^y from + - * / and ldexp only: library exp/exp2 differ in the last bit between C libraries,
+// which would change rounded single-precision factors and with them every render's bits.
+double portableExp2(double y);
+
+// The per-frame factor of the exponential sweep part: e^(-5.2983 / n), ln 0.005 to four places.
+float sweepExpFactor(float lengthFrames);
+
+}  // namespace brindlet

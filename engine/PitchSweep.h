@@ -1,0 +1,107 @@
+// Pitch sweep: the playback rate per frame, from Pitch/ Start to Pitch/ End on a blended curve.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/EditorFeed.h"
+#include "engine/EngineParameters.h"
+#include "engine/ParameterIndex.h"
+
+namespace brindlet {
+
+class PitchSweep {
+public:
+    // Slew step, length scale and feed period from the sample rate; restarts the feed count.
+    void setSampleRate(float sampleRate);
+    float slewStep() const { return slewStep_; }
+    float negSlewStep() const { return negSlewStep_; }
+
+    // At a take start. `endChanged`: Pitch/ End was set since the previous take start.
+    void prepareSweep(TriggerMode mode, const ParameterSnapshot& p, bool endChanged);
+    // When the trigger fires.
+    void fireSweep(const ParameterSnapshot& p);
+    // Selecting Normal mode while an onset is pending lets the take run on towards Pitch/ End.
+    void resync(float pitchEnd) {
+        sweepTarget_ = pitchEnd;
+        sweepValue_ = pitchEnd;
+    }
+
+    // Once per frame while a voice plays.
+    float nextRate(float envModValue, bool feedEnabled, const EditorFeed& feed) {
+        if (sweepDescending_) {
+            if (sweepValue_ > sweepTarget_) sweepValue_ -= sweepStep_;
+            if (sweepValue_ < sweepTarget_) sweepValue_ = sweepTarget_;
+        } else {
+            if (sweepValue_ < sweepTarget_) sweepValue_ -= sweepStep_;
+            if (sweepValue_ > sweepTarget_) sweepValue_ = sweepTarget_;
+        }
+        expState_ = expState_ * expFactor_;
+        float raw = (expState_ * sweepSpan_ + sweepTarget_) * (1.0f - sweepShapeWeight_) +
+                    sweepShapeWeight_ * sweepValue_ + envModValue;
+        // NaN (only reachable from out-of-range parameters) counts as a standstill.
+        if (raw > 1.0f) {
+            raw = 1.0f;
+        } else if (!(raw >= 0.0f)) {
+            raw = 0.0f;
+        }
+        rateRaw_ = raw;
+        const float d = raw - rate_;
+        if (skipSlew_) {
+            rate_ = raw;
+        } else if (d >= slewStep_ || d <= negSlewStep_) {
+            rate_ = d > 0.0f ? rate_ + slewStep_ : rate_ - slewStep_;
+        } else {
+            rate_ = raw;
+        }
+        skipSlew_ = false;
+        if (forceFeed_) feedCounter_ = 0;
+        if (feedCounter_ == 0 && feedEnabled && feed.open()) sendFeed(feed);
+        feedCounter_ += 1;
+        if (feedCounter_ == feedPeriod_) feedCounter_ = 0;
+        return rate_;
+    }
+
+    // After the last frame of a block.
+    void endBlock();
+
+    float rateRaw() const { return rateRaw_; }
+    float rate() const { return rate_; }
+    float sweepValue() const { return sweepValue_; }
+    float sweepTarget() const { return sweepTarget_; }
+    float expState() const { return expState_; }
+    float expFactor() const { return expFactor_; }
+
+private:
+    float lengthFrames() const { return sweepLengthScale_ * latchedDecay_; }
+    void sendFeed(const EditorFeed& feed) {
+        if (forceFeed_) {
+            feed.send(kFeedSweep, rateRaw_ + 99.0f);  // marks the start of a new trace
+            forceFeed_ = false;
+        } else {
+            feed.send(kFeedSweep, rateRaw_);
+        }
+    }
+
+    float latchedStart_ = 0.5f;
+    float latchedDecay_ = 0.1f;
+    float sweepTarget_ = 0.5f;
+    float sweepShapeWeight_ = 1.0f;
+    // A take that starts without firing runs on from these: hold at the default end pitch.
+    float sweepValue_ = 0.5f;
+    float sweepStep_ = 0.0f;
+    float sweepSpan_ = 0.0f;
+    bool sweepDescending_ = false;
+    float expState_ = 0.0f;
+    float expFactor_ = 0.0f;
+    float rateRaw_ = 0.0f;
+    float rate_ = 0.0f;
+    bool skipSlew_ = true;
+    bool forceFeed_ = false;
+    int32_t feedCounter_ = 0;
+    int32_t feedPeriod_ = 441;
+    float slewStep_ = 0.01f;
+    float negSlewStep_ = -0.01f;
+    float sweepLengthScale_ = 88200.0f;
+};
+
+}  // namespace brindlet

@@ -1,0 +1,20 @@
+// Sizing of the take and its voices for a sample rate.
+#include "engine/TakeVoices.h"
+
+namespace brindlet {
+
+void TakeVoices::setSampleRate(float sampleRate, float slewStep, float* left, float* right) {
+    buffers_[0] = left;
+    buffers_[1] = right;
+    historyLength_ = static_cast<uint32_t>(nearestEven(sampleRate + sampleRate));
+    lastIndex_ = static_cast<float>(historyLength_ - 1);
+    fadeLength_ = static_cast<uint32_t>(nearestEven(sampleRate * 0.1f));
+    fadeStart_ = historyLength_ - fadeLength_;
+    fadeStep_ = 1.0f / static_cast<float>(fadeLength_);
+    slewStep_ = slewStep;
+    rampStep_ = slewStep * 0.1f;
+    posA_ = static_cast<float>(historyLength_);
+    writePos_ = historyLength_;
+}
+
+}  // namespace brindlet
