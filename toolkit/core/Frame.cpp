@@ -1,0 +1,292 @@
+// The frame's view list, redraw protocol and input dispatch.
+#include "toolkit/core/Frame.h"
+
+#include <algorithm>
+#include <new>
+
+#include "toolkit/bitmap/Bitmap.h"
+#include "toolkit/core/FrameEditor.h"
+#include "toolkit/draw/DrawContext.h"
+
+namespace brindlet {
+
+namespace {
+constexpr int32_t kViewListGrowth = 20;
+
+// A context drawing straight onto the frame's window for the length of one call.
+class WindowContext {
+public:
+    WindowContext(Frame* frame, NativeWindow* window)
+        : window(window),
+          surface(platform::beginWindowDrawing(window)),
+          context(frame, surface, window) {}
+    ~WindowContext() {
+        if (surface) platform::endWindowDrawing(window, surface);
+    }
+    DrawContext* get() { return &context; }
+
+private:
+    NativeWindow* window;
+    NativeSurface* surface;
+    DrawContext context;
+};
+}  // namespace
+
+Frame::Frame(const Rect& bounds, void* parentWindow, FrameEditor* editor)
+    : View(bounds), editor(editor), parentWindow(parentWindow) {
+    platform::beginThreadServices();
+    if (!parentWindow) return;
+    window = platform::createFrameWindow(parentWindow, bounds.width(), bounds.height(), this);
+    if (window) dropRegistered = platform::registerDropTarget(window);
+}
+
+Frame::~Frame() {
+    if (dropRegistered) {
+        platform::revokeDropTarget(window);
+        dropRegistered = false;
+    }
+    removeAllViews(true);
+    setBackground(nullptr);
+    platform::endThreadServices();
+    if (window) platform::destroyFrameWindow(window);
+    window = nullptr;
+}
+
+// ---- View list -------------------------------------------------------------------------------
+
+bool Frame::grow() {
+    View** larger = new (std::nothrow) View*[capacity + kViewListGrowth];
+    if (!larger) return false;
+    std::copy(views, views + viewCount, larger);
+    delete[] views;
+    views = larger;
+    capacity += kViewListGrowth;
+    return true;
+}
+
+bool Frame::addView(View* view) {
+    if (!view) return false;
+    if (viewCount == capacity && !grow()) return false;
+    views[viewCount++] = view;
+    view->frame_ = this;
+    view->onAttached(this);
+    return true;
+}
+
+int32_t Frame::indexOf(const View* view) const {
+    for (int32_t i = 0; i < viewCount; ++i) {
+        if (views[i] == view) return i;
+    }
+    return -1;
+}
+
+bool Frame::removeView(View* view, bool release) {
+    const int32_t index = indexOf(view);
+    if (index < 0) return true;
+    // A focus view that goes away must not stay behind as a dangling focus.
+    if (view == focusView) clearFocus();
+    view->onRemoved(this);
+    if (release) view->release();
+    std::copy(views + index + 1, views + viewCount, views + index);
+    --viewCount;
+    return true;
+}
+
+bool Frame::removeAllViews(bool release) {
+    clearFocus();
+    for (int32_t i = 0; i < viewCount; ++i) {
+        views[i]->onRemoved(this);
+        if (release) views[i]->release();
+    }
+    delete[] views;
+    views = nullptr;
+    viewCount = 0;
+    capacity = 0;
+    return true;
+}
+
+bool Frame::containsView(View* view) const {
+    return indexOf(view) >= 0;
+}
+int32_t Frame::getViewCount() const {
+    return viewCount;
+}
+
+View* Frame::getView(int32_t index) const {
+    return (index < 0 || index >= viewCount) ? nullptr : views[index];
+}
+
+FrameEditor* Frame::getEditor() const {
+    return editor;
+}
+
+Bitmap* Frame::setBackground(Bitmap* bitmap) {
+    if (bitmap) bitmap->retain();
+    if (background) background->release();
+    background = bitmap;
+    return background;
+}
+
+// ---- Focus -----------------------------------------------------------------------------------
+
+void Frame::setFocusView(View* view) {
+    View* previous = focusView;
+    focusView = view;
+    if (previous && previous != view) previous->loseFocus(nullptr);
+}
+
+void Frame::clearFocus() {
+    if (!focusView) return;
+    focusView->loseFocus(nullptr);
+    focusView = nullptr;
+}
+
+// ---- Drawing ---------------------------------------------------------------------------------
+
+void Frame::draw(DrawContext* context) {
+    firstDraw = false;
+    if (background && background->hasImage()) {
+        const Rect whole(0, 0, background->getWidth(), background->getHeight());
+        background->draw(context, whole, Point(0, 0));
+    }
+    for (int32_t i = 0; i < viewCount; ++i) views[i]->draw(context);
+}
+
+void Frame::drawInRect(DrawContext* context, const Rect& update) {
+    firstDraw = false;
+    if (background) background->draw(context, update, update.topLeft());
+    for (int32_t i = 0; i < viewCount; ++i) {
+        if (views[i]->overlaps(update)) views[i]->drawInRect(context, update);
+    }
+}
+
+void Frame::redrawIfDirty(DrawContext* context) {
+    if (!isOpen) return;
+    if (isDirty()) {
+        draw(context);
+        setDirty(false);
+        return;
+    }
+    for (int32_t i = 0; i < viewCount; ++i) views[i]->redrawIfDirty(context);
+}
+
+void Frame::idle() {
+    if (!isOpen || firstDraw || !window) return;
+    if (!isDirty()) {
+        const bool anyDirty =
+            std::any_of(views, views + viewCount, [](const View* v) { return v->isDirty(); });
+        if (!anyDirty) return;
+    }
+    WindowContext context(this, window);
+    redrawIfDirty(context.get());
+}
+
+void Frame::redrawView(View* view) {
+    if (!window) return;
+    WindowContext context(this, window);
+    if (view && containsView(view)) {
+        view->draw(context.get());
+    } else {
+        draw(context.get());
+    }
+}
+
+// ---- Input -----------------------------------------------------------------------------------
+
+void Frame::onMouseDown(DrawContext* context, const Point& where) {
+    clearFocus();
+    const ButtonState buttons = context ? context->getMouseButtons() : kButtonsNotRead;
+    for (int32_t i = viewCount - 1; i >= 0; --i) {
+        View* view = views[i];
+        if (view->isMouseEnabled() && view->hitTest(where, buttons)) {
+            view->onMouseDown(context, where);
+            return;
+        }
+    }
+}
+
+int32_t Frame::offerKey(const KeyCode& key, bool down) {
+    auto offer = [&](View* v) { return down ? v->onKeyDown(key) : v->onKeyUp(key); };
+    if (focusView) {
+        const int32_t answer = offer(focusView);
+        if (answer != -1) return answer;
+    }
+    for (int32_t i = viewCount - 1; i >= 0; --i) {
+        const int32_t answer = offer(views[i]);
+        if (answer != -1) return answer;
+    }
+    return -1;
+}
+
+int32_t Frame::onKeyDown(const KeyCode& key) {
+    return offerKey(key, true);
+}
+int32_t Frame::onKeyUp(const KeyCode& key) {
+    return offerKey(key, false);
+}
+
+bool Frame::onDrop(void** items, int32_t count, int32_t type, const Point& where) {
+    if (focusView) return false;
+    for (int32_t i = viewCount - 1; i >= 0; --i) {
+        View* view = views[i];
+        if (view->isMouseEnabled() && view->bounds().contains(where) &&
+            view->onDrop(items, count, type, where)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Frame::onWheel(DrawContext* context, const Point&, float distance) {
+    Point location;
+    getCursorLocation(location);
+    View* target = nullptr;
+    for (int32_t i = viewCount - 1; i >= 0 && !target; --i) {
+        if (views[i]->bounds().contains(location)) target = views[i];
+    }
+    if (!target) return false;
+    if (context) return target->onWheel(context, location, distance);
+    WindowContext temporary(this, window);
+    return target->onWheel(temporary.get(), location, distance);
+}
+
+bool Frame::getCursorLocation(Point& where) const {
+    const Point pointer = platform::getPointerPosition();
+    const Point origin = platform::getWindowOrigin(window);
+    where = Point(pointer.h - origin.h, pointer.v - origin.v);
+    return true;
+}
+
+uint32_t Frame::getTicks() const {
+    return editor ? platform::getTickCount() : 0;
+}
+
+bool Frame::beginEdit(int32_t tag) {
+    return editor ? editor->beginEdit(tag) : false;
+}
+int32_t Frame::endEdit(int32_t tag) {
+    return editor ? editor->endEdit(tag) : 0;
+}
+
+// ---- Window events ---------------------------------------------------------------------------
+
+void Frame::paintRequested(NativeSurface* surface, const Rect& update) {
+    DrawContext context(this, surface, window);
+    drawInRect(&context, update);
+}
+
+void Frame::buttonPressed(NativeSurface* surface, const Point& where) {
+    DrawContext context(this, surface, window);
+    onMouseDown(&context, where);
+}
+
+void Frame::dropped(void** items, int32_t count, int32_t type, const Point& where) {
+    onDrop(items, count, type, where);
+}
+
+void Frame::windowDestroyed() {
+    isOpen = false;
+    parentWindow = nullptr;
+}
+
+}  // namespace brindlet
