@@ -39,7 +39,9 @@ public:
             }
             return 0.0f;
         }
-        const float outA = activeA ? interpolate(buffer, posA_) * gateGain * gainA_ : 0.0f;
+        // During a crossfade voice A plays the previous take, which goes on at tailWritePos.
+        const uint32_t headA = crossfading_ ? tailWritePos_ : writePos_;
+        const float outA = activeA ? interpolate(buffer, posA_, headA) * gateGain * gainA_ : 0.0f;
         if (Channel == 1) {
             if (!crossfading_) rateA_ = nextRate();
             posA_ += rateA_;
@@ -62,7 +64,7 @@ public:
                     if (gainB_ > 1.0f) gainB_ = 1.0f;
                 }
             }
-            const float outB = interpolate(buffer, posB_) * gainB_;
+            const float outB = interpolate(buffer, posB_, writePos_) * gainB_;
             if (Channel == 1) posB_ += rateB_;
             out = outA + static_cast<float>(writePos_) * xfadeStepLatched_ * (outB - outA);
         }
@@ -96,7 +98,7 @@ public:
     float gainA() const { return gainA_; }
     float gainB() const { return gainB_; }
     float interpolateAt(int channel, float position) const {
-        return interpolate(buffers_[channel], position);
+        return interpolate(buffers_[channel], position, writePos_);
     }
 
 private:
@@ -115,13 +117,16 @@ private:
 
     // Four-point Lagrange cubic; linear at the start of a take and at the newest sample. Reads
     // reach one or two samples past the end, which the guard samples keep defined and silent.
-    float interpolate(const float* buffer, float t) const {
+    // `head` is the newest sample the take being read has written: a voice just behind it would
+    // otherwise blend in a sample of an older take (or extrapolate towards silence), so the
+    // newest sample is held instead.
+    float interpolate(const float* buffer, float t, uint32_t head) const {
         if (!(t <= lastIndex_)) return 0.0f;
         const float nearest = nearestEven(t);
         const auto i = static_cast<uint32_t>(nearest);
         const float f = t - nearest;
         const float d = buffer[i];
-        const float e = buffer[i + 1];
+        const float e = i < head ? buffer[i + 1] : d;
         if (i + 1 < 2 || i + 1 >= writePos_) return d + f * (e - d);
         const float c = buffer[i - 1];
         const float g = buffer[i + 2];
