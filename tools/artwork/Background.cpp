@@ -120,6 +120,27 @@ void headedLine(cairo_t* cr, const char* text, double x0, double x1, int y) {
     drawText(cr, text, mid, y + 3.0, style, Align::kCentre);
 }
 
+// A small mark under the name: a sweep falling from its start to its end level, as in the plot.
+void drawSweepMark(cairo_t* cr, double x, double y, double w, double h) {
+    setColour(cr, kInkDim, 0.6);
+    cairo_rectangle(cr, x, y + h, w, 1);
+    cairo_rectangle(cr, x, y, 1, h);
+    cairo_fill(cr);
+    const double starts[3] = {0.0, 0.35, 0.6};
+    const double alphas[3] = {1.0, 0.45, 0.25};
+    for (int k = 2; k >= 0; --k) {
+        double top = y + 2 + starts[k] * h, end = y + h - 4;
+        cairo_move_to(cr, x + 2, top);
+        for (int i = 1; i <= 40; ++i) {
+            double t = i / 40.0;
+            cairo_line_to(cr, x + 2 + (w - 2) * t, top + (end - top) * (1.0 - std::exp(-5.0 * t)));
+        }
+        setColour(cr, k == 0 ? kAmber : kAccentLevel, alphas[k]);
+        cairo_set_line_width(cr, 1.2);
+        cairo_stroke(cr);
+    }
+}
+
 void drawTitle(cairo_t* cr) {
     TextStyle title;
     title.size = 22.0;
@@ -129,9 +150,15 @@ void drawTitle(cairo_t* cr) {
     TextStyle sub = heading();
     sub.colour = kAmber;
     drawText(cr, "ONSET PITCH SWEEP", 13, 44, sub);
+    drawSweepMark(cr, 14, 53, 56, 22);
     TextStyle maker = heading();
     maker.colour = kInkDim;
-    drawText(cr, "KORVANE", 13, 56, maker);
+    drawText(cr, "KORVANE", kPanelWidth - 9, 13, maker, Align::kRight);
+    TextStyle kind = heading();
+    kind.size = 6.5;
+    kind.tracking = 0.8;
+    kind.colour = kInkDim;
+    drawText(cr, "VST PLUG-IN 1.1", kPanelWidth - 9, 23, kind, Align::kRight);
 }
 
 void drawPitchSection(cairo_t* cr) {
@@ -156,9 +183,9 @@ void drawLowerSection(cairo_t* cr) {
     headedLine(cr, "OUTPUT", 370, 459, line);
     for (const SliderPlace& s : kSliders) {
         if (s.bounds.top < line) continue;
-        drawText(cr, s.name, s.bounds.centreX(), 189, caption(8.5), Align::kCentre);
+        drawText(cr, s.name, s.bounds.centreX(), 189, caption(8.0), Align::kCentre);
     }
-    drawText(cr, "Mode", kTrigModeBox.centreX(), 189, caption(8.5), Align::kCentre);
+    drawText(cr, "Mode", kTrigModeBox.centreX(), 189, caption(8.0), Align::kCentre);
     engraveV(cr, 92, 186, 312);
     engraveV(cr, 365, 186, 312);
     // Meter windows.

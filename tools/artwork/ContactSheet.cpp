@@ -163,7 +163,19 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "brindlet-contact-sheet: cannot write %s\n", name.c_str());
             return 1;
         }
-        std::printf("brindlet-contact-sheet: wrote %s.png and %s-2x.png\n", name.c_str(),
+        // Close-ups at four times the size, for checking single pixels.
+        const struct {
+            const char* name;
+            Box area;
+        } details[] = {{"pitch", {140, 0, 380, 180}},
+                       {"lower-left", {0, 170, 232, 316}},
+                       {"lower-right", {232, 170, 465, 316}},
+                       {"presets", {0, 310, 465, 360}}};
+        for (const auto& d : details) {
+            Image part = sheet.crop(d.area.left, d.area.top, d.area.width(), d.area.height());
+            if (!savePng(part, name + "-" + d.name + "-4x.png", 4)) return 1;
+        }
+        std::printf("brindlet-contact-sheet: wrote %s.png, %s-2x.png and close-ups\n", name.c_str(),
                     name.c_str());
     }
     return 0;
