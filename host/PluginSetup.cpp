@@ -1,0 +1,112 @@
+// PluginSetup: name matching that forgives the trailing blanks and case plug-ins use.
+#include "host/PluginSetup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "host/PluginInfo.h"
+
+namespace brindlet {
+
+namespace {
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+// Index of the name equal to `wanted` (exact beats case-insensitive), or -1.
+int findName(const std::vector<std::string>& names, const std::string& wanted) {
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == wanted) return static_cast<int>(i);
+    for (size_t i = 0; i < names.size(); ++i)
+        if (sameIgnoringCase(names[i], wanted)) return static_cast<int>(i);
+    return -1;
+}
+
+std::string listOf(const std::vector<std::string>& names) {
+    std::string list;
+    for (const auto& name : names) {
+        if (list.size() > 300) return list + ", ...";
+        list += (list.empty() ? "" : ", ") + ("'" + name + "'");
+    }
+    return list.empty() ? "none" : list;
+}
+
+std::vector<std::string> parameterNames(PluginInstance& plugin) {
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < std::min(plugin.numParams(), 4096); ++i)
+        names.push_back(trimTrailing(plugin.parameterName(i)));
+    return names;
+}
+
+}  // namespace
+
+bool loadPlugin(const std::shared_ptr<PluginModule>& module, LoadedPlugin& loaded,
+                std::string& error) {
+    loaded.module = module;
+    loaded.host = std::make_unique<PluginHost>();
+    loaded.instance = PluginInstance::create(module, *loaded.host, error);
+    if (!loaded.instance) return false;
+    const AEffect& e = *loaded.instance->effect();
+    if (e.numInputs < 0 || e.numInputs > 2 || e.numOutputs < 1 || e.numOutputs > 2) {
+        error = module->path() + ": the plug-in has " + std::to_string(e.numInputs) +
+                " inputs and " + std::to_string(e.numOutputs) +
+                " outputs; brindlet-render drives 0 to 2 inputs and 1 or 2 outputs";
+        loaded.instance.reset();
+        return false;
+    }
+    return true;
+}
+
+bool selectProgram(PluginInstance& plugin, const std::string& program, std::string& error) {
+    int number = -1;
+    auto [end, ec] = std::from_chars(program.data(), program.data() + program.size(), number);
+    bool numeric = ec == std::errc() && end == program.data() + program.size();
+    if (!numeric) {
+        std::vector<std::string> names = readProgramNames(plugin);
+        number = findName(names, trimTrailing(program));
+        if (number < 0) {
+            error = "unknown program '" + program + "'; the plug-in has " + listOf(names);
+            return false;
+        }
+    }
+    if (number < 0 || number >= plugin.numPrograms()) {
+        error = "program " + program + " is out of range; the plug-in has programs 0 to " +
+                std::to_string(plugin.numPrograms() - 1);
+        return false;
+    }
+    plugin.setProgram(number);
+    return true;
+}
+
+bool applyParameters(PluginInstance& plugin, const std::vector<ParameterRequest>& parameters,
+                     std::string& error) {
+    if (parameters.empty()) return true;
+    std::vector<std::string> names = parameterNames(plugin);
+    for (const auto& parameter : parameters) {
+        int index = findName(names, trimTrailing(parameter.name));
+        if (index < 0) {
+            error = "unknown parameter '" + parameter.name + "'; the plug-in has " + listOf(names);
+            return false;
+        }
+        plugin.setParameter(index, parameter.value);
+    }
+    return true;
+}
+
+bool startPlugin(PluginInstance& plugin, float sampleRate, const RenderOptions& options,
+                 std::string& error) {
+    plugin.open();
+    plugin.setSampleRate(sampleRate);
+    plugin.setBlockSize(options.blockSize);
+    if (!options.program.empty() && !selectProgram(plugin, options.program, error)) return false;
+    if (!applyParameters(plugin, options.parameters, error)) return false;
+    plugin.mainsOn();
+    return true;
+}
+
+}  // namespace brindlet

@@ -1,0 +1,46 @@
+// Loading a plug-in for rendering and setting it up from the command line's choices.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/PluginHost.h"
+#include "host/PluginInstance.h"
+#include "host/RenderOptions.h"
+
+namespace brindlet {
+
+// Exit codes of brindlet-render.
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitFile = 1,    // input, output or plot file problems
+    kExitUsage = 2,   // malformed options, unknown program or parameter names
+    kExitPlugin = 3,  // the module is missing or is not a usable VST 2.x effect
+};
+
+struct LoadedPlugin {
+    std::shared_ptr<PluginModule> module;
+    std::unique_ptr<PluginHost> host;
+    std::unique_ptr<PluginInstance> instance;
+};
+
+// Loads `path` and creates one instance with its own host; refuses plug-ins whose channel
+// counts the renderer cannot drive (more than 2 inputs or outputs, no output).
+bool loadPlugin(const std::shared_ptr<PluginModule>& module, LoadedPlugin& loaded,
+                std::string& error);
+
+// "3" selects program 3, anything else is matched against the program names (trailing blanks
+// trimmed; exact first, then ignoring case).
+bool selectProgram(PluginInstance& plugin, const std::string& program, std::string& error);
+
+// Sets each named parameter; names are matched like programs.
+bool applyParameters(PluginInstance& plugin, const std::vector<ParameterRequest>& parameters,
+                     std::string& error);
+
+// Switches the effect on the way a host does: open, sample rate, block size; the program and
+// parameters; then mains on. Answers false (with `error` and `code`) on a bad name.
+bool startPlugin(PluginInstance& plugin, float sampleRate, const RenderOptions& options,
+                 std::string& error);
+
+}  // namespace brindlet

@@ -1,0 +1,165 @@
+// Option parsing for brindlet-render: strict numbers, one clear line per mistake.
+#include "host/RenderOptions.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <string_view>
+
+namespace brindlet {
+
+namespace {
+
+constexpr int32_t kMaxBlockSize = 1 << 16;
+
+bool parseDouble(std::string_view text, double& value) {
+    if (text.empty()) return false;
+    std::string copy(text);
+    char* end = nullptr;
+    value = std::strtod(copy.c_str(), &end);
+    return end == copy.c_str() + copy.size() && std::isfinite(value);
+}
+
+bool parseInt(std::string_view text, int& value) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+bool parseNote(std::string_view text, NoteRequest& note) {
+    size_t first = text.find(':');
+    size_t second = first == std::string_view::npos ? first : text.find(':', first + 1);
+    if (second == std::string_view::npos) return false;
+    return parseDouble(text.substr(0, first), note.seconds) && note.seconds >= 0.0 &&
+           parseInt(text.substr(first + 1, second - first - 1), note.note) && note.note >= 0 &&
+           note.note <= 127 && parseInt(text.substr(second + 1), note.velocity) &&
+           note.velocity >= 0 && note.velocity <= 127;
+}
+
+bool parseParameter(std::string_view text, ParameterRequest& parameter) {
+    size_t equals = text.rfind('=');
+    if (equals == std::string_view::npos || equals == 0) return false;
+    double value = 0.0;
+    if (!parseDouble(text.substr(equals + 1), value) || value < 0.0 || value > 1.0) return false;
+    parameter.name = std::string(text.substr(0, equals));
+    parameter.value = static_cast<float>(value);
+    return true;
+}
+
+// Applies one option that takes a value; false with `error` set when the value is malformed.
+bool applyValued(std::string_view option, std::string_view value, RenderOptions& options,
+                 std::string& error) {
+    auto malformed = [&](const char* expected) {
+        error = "malformed " + std::string(option) + " '" + std::string(value) + "': expected " +
+                expected;
+        return false;
+    };
+    if (option == "--plugin") {
+        options.plugin = value;
+    } else if (option == "--program") {
+        options.program = value;
+    } else if (option == "--plot") {
+        options.plot = value;
+    } else if (option == "--param") {
+        ParameterRequest parameter;
+        if (!parseParameter(value, parameter)) return malformed("NAME=VALUE with VALUE in 0..1");
+        options.parameters.push_back(parameter);
+    } else if (option == "--note") {
+        NoteRequest note;
+        if (!parseNote(value, note))
+            return malformed("SECONDS:NOTE:VELOCITY (seconds >= 0, note and velocity 0..127)");
+        options.notes.push_back(note);
+    } else if (option == "--block") {
+        int frames = 0;
+        if (!parseInt(value, frames) || frames < 1 || frames > kMaxBlockSize)
+            return malformed("a whole number of frames from 1 to 65536");
+        options.blockSize = frames;
+    } else {  // --tail
+        if (!parseDouble(value, options.tailSeconds) || options.tailSeconds < 0.0 ||
+            options.tailSeconds > 3600.0)
+            return malformed("seconds from 0 to 3600");
+    }
+    return true;
+}
+
+bool takesValue(std::string_view option) {
+    for (std::string_view known :
+         {"--plugin", "--program", "--param", "--note", "--block", "--tail", "--plot"}) {
+        if (option == known) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& options,
+                        std::string& error) {
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        std::string_view value;
+        bool inlineValue = false;
+        if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string_view::npos &&
+            takesValue(arg.substr(0, arg.find('=')))) {
+            value = arg.substr(arg.find('=') + 1);
+            arg = arg.substr(0, arg.find('='));
+            inlineValue = true;
+        }
+        if (takesValue(arg)) {
+            if (!inlineValue) {
+                if (i + 1 >= argc) {
+                    error = "option " + std::string(arg) + " needs a value";
+                    return false;
+                }
+                value = argv[++i];
+            }
+            if (!applyValued(arg, value, options, error)) return false;
+        } else if (arg == "--info") {
+            options.info = true;
+        } else if (arg == "--quiet" || arg == "-q") {
+            options.quiet = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option '" + std::string(arg) + "' (see --help)";
+            return false;
+        } else {
+            files.emplace_back(arg);
+        }
+    }
+    if (files.size() == 1 || files.size() > 2) {
+        error = files.size() == 1 ? "missing output file: brindlet-render IN OUT [options]"
+                                  : "too many file arguments: brindlet-render IN OUT [options]";
+        return false;
+    }
+    if (files.size() == 2) {
+        options.input = files[0];
+        options.output = files[1];
+    }
+    return true;
+}
+
+std::string renderUsage() {
+    return R"(brindlet-render: a command-line VST 2.x host
+
+usage:
+  brindlet-render                     render the built-in demo through every factory preset
+                                      into out/demo/ and print a table
+  brindlet-render --info [--plugin PATH]
+                                      print what a host learns from the plug-in
+  brindlet-render IN OUT [options]    render an audio file (WAV, FLAC, AIFF) through the plug-in
+
+options:
+  --plugin PATH           the VST 2.x module (default: brindlet.so next to this program)
+  --program N|NAME        select a program by number (from 0) or by name
+  --param NAME=VALUE      set a parameter by name to a normalised value 0..1 (repeatable)
+  --note SEC:NOTE:VEL     send a MIDI note-on at SEC seconds (repeatable)
+  --block N               frames per processing block (default 256)
+  --tail SECONDS          keep processing silence after the input ends
+  --plot FILE.png         draw input, output and the output's spectrogram
+  --info                  print the plug-in's identity, parameters and programs first
+  --quiet                 no progress bar
+  --help                  this text
+)";
+}
+
+}  // namespace brindlet
