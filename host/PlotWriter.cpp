@@ -166,17 +166,28 @@ void spectrogramImage(cairo_t* cr, const Spectrogram& spectrum, double sampleRat
     double floor = spectrum.maxDecibels - kDynamicRange;
     int usedColumns = static_cast<int>(std::round(width * signalFrames / totalFrames));
     for (int y = 0; y < height; ++y) {
-        // A row covers a band of frequencies; take the loudest bin in it.
-        int lo = static_cast<int>(rowFrequency(y + 1.0, height, nyquist) / binHz);
-        int hi = static_cast<int>(std::ceil(rowFrequency(y, height, nyquist) / binHz));
-        lo = std::clamp(lo, 0, spectrum.bins - 1);
-        hi = std::clamp(hi, lo, spectrum.bins - 1);
+        // A row narrower than a bin reads between the two nearest bins; a wider one takes
+        // the loudest bin in its band.
+        double lo = rowFrequency(y + 1.0, height, nyquist) / binHz;
+        double hi = rowFrequency(y, height, nyquist) / binHz;
+        double centre = rowFrequency(y + 0.5, height, nyquist) / binHz;
+        int first = std::clamp(static_cast<int>(std::ceil(lo)), 0, spectrum.bins - 1);
+        int last = std::clamp(static_cast<int>(std::floor(hi)), 0, spectrum.bins - 1);
+        int below = std::clamp(static_cast<int>(centre), 0, spectrum.bins - 2);
+        auto fraction = static_cast<float>(centre - below);
         auto* row = reinterpret_cast<uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
         for (int x = 0; x < width; ++x) {
             int column = usedColumns > 0 ? x * spectrum.columns / std::max(usedColumns, 1) : 0;
             float db = -200.0f;
-            if (x < usedColumns && column < spectrum.columns)
-                for (int bin = lo; bin <= hi; ++bin) db = std::max(db, spectrum.at(column, bin));
+            if (x < usedColumns && column < spectrum.columns) {
+                if (last - first >= 1) {
+                    for (int bin = first; bin <= last; ++bin)
+                        db = std::max(db, spectrum.at(column, bin));
+                } else {
+                    db = spectrum.at(column, below) * (1.0f - fraction) +
+                         spectrum.at(column, below + 1) * fraction;
+                }
+            }
             Rgb colour = heat((db - floor) / kDynamicRange);
             row[x] = (static_cast<uint32_t>(colour.r * 255) << 16) |
                      (static_cast<uint32_t>(colour.g * 255) << 8) |
@@ -272,7 +283,11 @@ bool writePlot(const std::string& path, const PlotData& data, std::string& error
     waveform(cr, kOutputPanel, data.output, totalFrames, "output");
     timeGrid(cr, kOutputPanel, duration, false);
 
-    Spectrogram spectrum = computeSpectrogram(monoMix(data.output), static_cast<int>(kPlotWidth));
+    // About 90 ms windows: fine enough in frequency to show low pitches move.
+    int fftSize = 1024;
+    while (fftSize < data.sampleRate / 11 && fftSize < 65536) fftSize *= 2;
+    Spectrogram spectrum =
+        computeSpectrogram(monoMix(data.output), static_cast<int>(kPlotWidth), fftSize);
     spectrogramImage(cr, spectrum, data.sampleRate, totalFrames, static_cast<double>(outFrames));
     frame(cr, kSpectrumPanel, "output spectrogram");
     timeGrid(cr, kSpectrumPanel, duration, true);
