@@ -167,7 +167,8 @@ int main(int argc, char** argv) {
         const struct {
             const char* name;
             Box area;
-        } details[] = {{"pitch", {140, 0, 380, 180}},
+        } details[] = {{"title", {0, 0, 150, 110}},
+                       {"pitch", {140, 0, 380, 180}},
                        {"lower-left", {0, 170, 232, 316}},
                        {"lower-right", {232, 170, 465, 316}},
                        {"presets", {0, 310, 465, 360}}};

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <optional>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "resources/EmbeddedBitmaps.h"
@@ -222,6 +225,22 @@ TEST(EmbeddedBitmaps, MeterSegmentsEndWhereTheMeterSplitsTheBar) {
             EXPECT_NE(lit.at(4, split - 3), unlit.at(4, split - 3)) << pair << " segment " << k;
         }
     }
+}
+
+// The Windows build takes the same files through the resource script.
+TEST(EmbeddedBitmaps, ResourceScriptListsEveryBitmapAndTheVersion) {
+    std::ifstream in(std::string(BRINDLET_SOURCE_DIR) + "/resources/brindlet.rc");
+    ASSERT_TRUE(in);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string rc = text.str();
+    for (const Expected& e : expectedBitmaps()) {
+        std::string line = std::to_string(e.id) + " BITMAP \"bmp" + std::to_string(e.id) + ".bmp\"";
+        EXPECT_NE(rc.find(line), std::string::npos) << line;
+    }
+    EXPECT_NE(rc.find("FILEVERSION 1,1,0,0"), std::string::npos);
+    EXPECT_NE(rc.find("PRODUCTVERSION 1,1,0,0"), std::string::npos);
+    EXPECT_NE(rc.find("\"FileDescription\", \"VST Plug-In\\0\""), std::string::npos);
 }
 
 }  // namespace
