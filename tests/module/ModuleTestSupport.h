@@ -1,0 +1,74 @@
+// Loads the built plug-in module the way a host does and makes instances of it for the tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/PluginHost.h"
+#include "host/PluginInstance.h"
+#include "host/PluginModule.h"
+
+namespace brindlet::test {
+
+inline std::string modulePath() {
+    return std::string(BRINDLET_BUILD_DIR) + "/brindlet.so";
+}
+
+// One load per process, as a host keeps a module loaded while it has instances.
+inline std::shared_ptr<PluginModule> loadedModule() {
+    static std::shared_ptr<PluginModule> module = [] {
+        std::string error;
+        auto loaded = PluginModule::load(modulePath(), error);
+        EXPECT_TRUE(loaded) << error;
+        return loaded;
+    }();
+    return module;
+}
+
+// A fresh host and one instance of the module, created as a host creates it.
+class ModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto module = loadedModule();
+        ASSERT_TRUE(module);
+        std::string error;
+        plugin = PluginInstance::create(module, host, error);
+        ASSERT_TRUE(plugin) << error;
+    }
+    void TearDown() override { plugin.reset(); }
+
+    AEffect* effect() const { return plugin->effect(); }
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f) {
+        return plugin->dispatcher(opcode, index, value, ptr, opt);
+    }
+    std::vector<HostRequest> requestsOf(int32_t opcode) const {
+        std::vector<HostRequest> out;
+        for (const HostRequest& r : host.requests()) {
+            if (r.opcode == opcode) out.push_back(r);
+        }
+        return out;
+    }
+
+    PluginHost host;
+    std::unique_ptr<PluginInstance> plugin;
+};
+
+// Two channels of `frames` samples each, with the pointer arrays the entries take.
+struct StereoBuffer {
+    explicit StereoBuffer(size_t frames, float fill = 0.0f)
+        : left(frames, fill), right(frames, fill) {}
+    float** channels() {
+        pointers[0] = left.data();
+        pointers[1] = right.data();
+        return pointers;
+    }
+    std::vector<float> left;
+    std::vector<float> right;
+    float* pointers[2] = {};
+};
+
+}  // namespace brindlet::test
