@@ -89,11 +89,7 @@ bool AudioWriter::open(const std::string& path, const AudioFormat& format, std::
         error = path + ": this audio format cannot be written";
         return false;
     }
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = path + ": cannot write (it is a directory)";
-        return false;
-    }
+    if (!checkWritable(path, error)) return false;
     std::filesystem::path target(path);
     std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
     std::string tempPath =
@@ -158,6 +154,22 @@ void AudioWriter::discard() {
         std::filesystem::remove(tempPath_, ec);
         tempPath_.clear();
     }
+}
+
+bool checkWritable(const std::string& path, std::string& error) {
+    std::error_code ec;
+    std::filesystem::path target(path);
+    std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
+    if (std::filesystem::is_directory(target, ec)) {
+        error = path + ": cannot write (it is a directory)";
+    } else if (!std::filesystem::is_directory(dir, ec)) {
+        error = path + ": cannot write (no folder " + dir.string() + ")";
+    } else if (access(dir.c_str(), W_OK) != 0) {
+        error = path + ": cannot write (folder " + dir.string() + " is not writable)";
+    } else {
+        return true;
+    }
+    return false;
 }
 
 int32_t outputFormatFor(const std::string& path, int32_t inputFormat, int32_t channels) {

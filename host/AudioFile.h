@@ -62,6 +62,10 @@ private:
 // takes it.
 int32_t outputFormatFor(const std::string& path, int32_t inputFormat, int32_t channels);
 
+// Checks that `path` could be created: its folder exists and is writable, and it is not a
+// folder itself. False with one line in `error` otherwise.
+bool checkWritable(const std::string& path, std::string& error);
+
 // Writes a whole planar signal in one go (for the demo and tests).
 bool writeAudioFile(const std::string& path, const AudioFormat& format,
                     const std::vector<std::vector<float>>& channels, std::string& error);

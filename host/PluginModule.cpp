@@ -30,7 +30,10 @@ std::shared_ptr<PluginModule> PluginModule::load(const std::string& path, std::s
     std::shared_ptr<PluginModule> module(new PluginModule);
     module->path_ = path;
     std::string reason;
-    if (!module->library_.open(path, reason)) {
+    // A name without a slash would send the loader searching the library path instead of
+    // opening the file that was checked above.
+    std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
+    if (!module->library_.open(loadPath, reason)) {
         error = path + ": not a loadable shared object (" + reason + ")";
         return nullptr;
     }

@@ -101,6 +101,7 @@ int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>
         outputFormatFor(options.output, reader.format().format, renderer.outputChannels())};
     AudioWriter writer;
     if (!writer.open(options.output, format, error)) return fail(kExitFile, error);
+    if (!options.plot.empty() && !checkWritable(options.plot, error)) return fail(kExitFile, error);
 
     FileRender render{options, plugin, reader, writer, renderer, tailFrames, {}};
     render.plot.sampleRate = rate;
@@ -112,9 +113,10 @@ int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>
         render.plot.markers.push_back({note.seconds, "note " + std::to_string(note.note)});
     if (!render.run(error)) return fail(kExitFile, error);
     plugin.close();
-    if (!writer.commit(error)) return fail(kExitFile, error);
+    // The plot goes first: if it fails, the output is discarded with it.
     if (!options.plot.empty() && !writePlot(options.plot, render.plot, error))
         return fail(kExitFile, error);
+    if (!writer.commit(error)) return fail(kExitFile, error);
     if (!options.quiet)
         std::printf("wrote %s: %d channel(s), %d Hz, %.2f s\n", options.output.c_str(),
                     format.channels, format.sampleRate,

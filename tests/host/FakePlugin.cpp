@@ -4,7 +4,8 @@
 
 #include "include/vst2/aeffect.h"
 
-// 0 well-behaved, 1 entry answers null, 2 wrong magic, 3 exports no entry, 4 exports only `main`.
+// 0 well-behaved, 1 entry answers null, 2 wrong magic, 3 exports no entry, 4 exports only `main`,
+// 5 claims six outputs.
 #ifndef FAKE_VARIANT
 #define FAKE_VARIANT 0
 #endif
@@ -136,7 +137,7 @@ AEffect* create(audioMasterCallback host) {
     e.numPrograms = kPrograms;
     e.numParams = kParams;
     e.numInputs = 2;
-    e.numOutputs = 2;
+    e.numOutputs = FAKE_VARIANT == 5 ? 6 : 2;
     e.flags = effFlagsCanReplacing;
     e.uniqueID = fourCharCode('F', 'a', 'k', 'e');
     e.version = 7;

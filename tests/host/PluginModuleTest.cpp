@@ -40,6 +40,22 @@ TEST(PluginModule, RefusesFilesThatAreNotPlugins) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(PluginModule, BareFileNameMeansTheWorkingFolder) {
+    // The loader would otherwise search its library path and might load a different file.
+    auto dir = std::filesystem::temp_directory_path() / "brindlet_host_bare_name";
+    std::filesystem::create_directories(dir);
+    std::filesystem::copy_file(fakeModule("good"), dir / "libc.so.6",
+                               std::filesystem::copy_options::overwrite_existing);
+    auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    std::string error;
+    auto module = PluginModule::load("libc.so.6", error);
+    std::filesystem::current_path(previous);
+    std::filesystem::remove_all(dir);
+    ASSERT_TRUE(module) << error;
+    EXPECT_EQ(module->entryName(), "VSTPluginMain");
+}
+
 TEST(PluginModule, ErrorsNameTheFile) {
     std::string error = createError(fakeModule("null"));
     EXPECT_EQ(error.rfind(fakeModule("null"), 0), 0u) << error;

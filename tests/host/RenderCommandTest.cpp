@@ -1,0 +1,227 @@
+// brindlet-render driven as a person runs it: renders, notes, the demo, --info and every error.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <set>
+
+#include "host/DemoRender.h"
+#include "tests/host/FakeModules.h"
+#include "tests/host/RenderCommand.h"
+#include "tools/demo/DemoSignal.h"
+
+namespace brindlet {
+namespace {
+
+using test::ScratchFolder;
+
+constexpr int kRate = 44100;
+
+// A decaying two-tone burst every quarter second: onsets for the trigger, content for the voice.
+std::vector<std::vector<float>> testSignal(int channels, int frames) {
+    std::vector<std::vector<float>> signal(static_cast<size_t>(channels));
+    for (int c = 0; c < channels; ++c) {
+        for (int i = 0; i < frames; ++i) {
+            double t = static_cast<double>(i % (kRate / 4)) / kRate;
+            double tone = std::sin(2 * M_PI * (110.0 + 55.0 * c) * i / kRate) +
+                          0.3 * std::sin(2 * M_PI * 1250.0 * i / kRate);
+            signal[static_cast<size_t>(c)].push_back(static_cast<float>(
+                std::round(0.6 * std::exp(-12.0 * t) * tone * 32767.0) / 32768.0));
+        }
+    }
+    return signal;
+}
+
+void writeInput(const std::string& path, int channels, int frames,
+                int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16) {
+    std::string error;
+    ASSERT_TRUE(
+        writeAudioFile(path, {kRate, channels, format}, testSignal(channels, frames), error))
+        << error;
+}
+
+class RenderCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(test::ourPlugin()))
+            GTEST_SKIP() << "brindlet.so is not built at " << test::ourPlugin();
+    }
+};
+
+// The mix smoother starts fully wet and moves 441 / rate per frame, so at 44.1 kHz the dry
+// signal is exact from frame 100 on.
+constexpr size_t kMixSettleFrames = 100;
+
+TEST_F(RenderCommand, MixZeroReproducesTheInputExactly) {
+    ScratchFolder dir("mix0");
+    for (int format : {SF_FORMAT_WAV | SF_FORMAT_PCM_16, SF_FORMAT_FLAC | SF_FORMAT_PCM_24,
+                       SF_FORMAT_AIFF | SF_FORMAT_FLOAT}) {
+        writeInput(dir / "in", 2, kRate / 2, format);
+        auto result = dir.run({"in", "out", "--param", "Mix=0", "--quiet"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        test::Audio in = test::readAudio(dir / "in");
+        test::Audio out = test::readAudio(dir / "out");
+        EXPECT_EQ(out.format.format, format);
+        EXPECT_EQ(out.format.sampleRate, kRate);
+        ASSERT_EQ(out.samples.size(), in.samples.size());
+        for (size_t i = 2 * kMixSettleFrames; i < in.samples.size(); ++i)
+            ASSERT_EQ(out.samples[i], in.samples[i]) << "sample " << i << " format " << format;
+    }
+}
+
+TEST_F(RenderCommand, MonoInputFeedsBothInputs) {
+    ScratchFolder dir("mono");
+    writeInput(dir / "in.wav", 1, kRate / 2);
+    ASSERT_EQ(dir.run({"in.wav", "out.wav", "--param", "mix=0", "--quiet"}).exitCode, 0);
+    test::Audio in = test::readAudio(dir / "in.wav");
+    test::Audio out = test::readAudio(dir / "out.wav");
+    ASSERT_EQ(out.format.channels, 2);
+    ASSERT_EQ(out.samples.size(), 2 * in.samples.size());
+    for (size_t i = kMixSettleFrames; i < in.samples.size(); ++i) {
+        ASSERT_EQ(out.samples[2 * i], in.samples[i]);
+        ASSERT_EQ(out.samples[2 * i + 1], in.samples[i]);
+    }
+}
+
+TEST_F(RenderCommand, NoteStartsATakeAtItsBlock) {
+    ScratchFolder dir("note");
+    writeInput(dir / "in.wav", 2, kRate);
+    ASSERT_EQ(dir.run({"in.wav", "plain.wav", "-q"}).exitCode, 0);
+    auto result = dir.run({"in.wav", "note.wav", "--note", "0.5:48:100", "--block", "256", "-q"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    test::Audio plain = test::readAudio(dir / "plain.wav");
+    test::Audio noted = test::readAudio(dir / "note.wav");
+    ASSERT_EQ(plain.samples.size(), noted.samples.size());
+    size_t firstDifference = plain.samples.size();
+    for (size_t i = 0; i < plain.samples.size() && firstDifference == plain.samples.size(); ++i)
+        if (plain.samples[i] != noted.samples[i]) firstDifference = i;
+    constexpr size_t kBlockStart = 22050 / 256 * 256;
+    EXPECT_GE(firstDifference / 2, kBlockStart);
+    EXPECT_LT(firstDifference / 2, kBlockStart + 256);
+}
+
+TEST_F(RenderCommand, ProgramByNameOrNumberAndTail) {
+    ScratchFolder dir("program");
+    writeInput(dir / "in.wav", 2, kRate / 2);
+    ASSERT_EQ(dir.run({"in.wav", "named.wav", "--program", "big drum", "-q"}).exitCode, 0);
+    ASSERT_EQ(dir.run({"in.wav", "numbered.wav", "--program=1", "--tail", "0.25", "-q"}).exitCode,
+              0);
+    test::Audio named = test::readAudio(dir / "named.wav");
+    test::Audio numbered = test::readAudio(dir / "numbered.wav");
+    ASSERT_EQ(numbered.samples.size(), named.samples.size() + 2 * kRate / 4);
+    EXPECT_TRUE(std::equal(named.samples.begin(), named.samples.end(), numbered.samples.begin()));
+}
+
+TEST_F(RenderCommand, OutputFormatFollowsTheExtensionAndPlotIsDrawn) {
+    ScratchFolder dir("plot");
+    writeInput(dir / "in.wav", 2, kRate / 2);
+    auto result = dir.run({"in.wav", "out.flac", "--note", "0.1:40:90", "--plot", "p.png", "-q"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(test::readAudio(dir / "out.flac").format.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    std::string png = test::slurp(dir.path() / "p.png");
+    ASSERT_GT(png.size(), 10000u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+}
+
+TEST_F(RenderCommand, BareRunRendersTheDemoThroughEveryPreset) {
+    if (makeDemoSignal(44100.0f).left.empty()) GTEST_SKIP() << "the demo signal is not built yet";
+    ScratchFolder dir("demo");
+    auto result = dir.run({});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path() / kDemoFolder))
+        files.insert(entry.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{"dry.wav", "bass.wav", "big-drum.wav",
+                                            "electro-drum.wav", "dj-decks.wav", "talking-drum.wav",
+                                            "hawaiian-guitar.wav", "flanger.wav", "sweep.wav"}));
+    for (const char* preset : {"Bass", "Hawaiian Guitar", "Sweep", "peak dBFS", "automation"})
+        EXPECT_NE(result.out.find(preset), std::string::npos) << preset;
+    test::Audio dry = test::readAudio((dir.path() / kDemoFolder / "dry.wav").string());
+    test::Audio sweep = test::readAudio((dir.path() / kDemoFolder / "sweep.wav").string());
+    EXPECT_EQ(dry.samples.size(), sweep.samples.size());
+    EXPECT_NE(dry.samples, sweep.samples);
+}
+
+TEST_F(RenderCommand, InfoReportsWhatAHostLearns) {
+    ScratchFolder dir("info");
+    auto result = dir.run({"--info"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    for (const char* expected :
+         {"Effect name:     Brindlet", "Vendor:          Korvane", "Product:         Brindlet 1.0",
+          "0x6a373736 'j776'", "hasEditor canMono canReplacing", "2 in, 2 out", "465 x 360",
+          "Parameters (14)", "Trig/ Selectivity", "Dry 0% / Wet100%", "samples", "Programs (16",
+          "Hawaiian Guitar", "receiveVstMidiEvent  yes", "bypass"}) {
+        EXPECT_NE(result.out.find(expected), std::string::npos) << expected << "\n" << result.out;
+    }
+}
+
+struct ErrorCase {
+    std::vector<std::string> args;
+    const char* message;
+    int exitCode;
+};
+
+TEST_F(RenderCommand, EveryErrorIsOneLineAndLeavesNoFile) {
+    ScratchFolder dir("errors");
+    writeInput(dir / "in.wav", 2, 4410);
+    writeInput(dir / "three.wav", 3, 100);
+    std::ofstream(dir / "text.wav") << "not audio\n";
+    std::filesystem::create_directory(dir.path() / "folder");
+    const std::vector<ErrorCase> cases = {
+        {{"missing.wav", "out.wav"}, "missing.wav: no such file", 1},
+        {{"text.wav", "out.wav"}, "text.wav: cannot read audio", 1},
+        {{"three.wav", "out.wav"}, "has 3 channels", 1},
+        {{"in.wav", "no/such/dir/out.wav"},
+         "no/such/dir/out.wav: cannot write (no folder no/such/dir)",
+         1},
+        {{"in.wav", "folder"}, "folder: cannot write (it is a directory)", 1},
+        {{"in.wav", "out.wav", "--plot", "no/dir/p.png"},
+         "no/dir/p.png: cannot write (no folder no/dir)",
+         1},
+        {{"in.wav", "out.wav", "--program", "Polka"}, "unknown program 'Polka'", 2},
+        {{"in.wav", "out.wav", "--program", "16"}, "program 16 is out of range", 2},
+        {{"in.wav", "out.wav", "--param", "Volume=1"}, "unknown parameter 'Volume'", 2},
+        {{"in.wav", "out.wav", "--param", "Mix=1.5"}, "malformed --param 'Mix=1.5'", 2},
+        {{"in.wav", "out.wav", "--param", "Mix"}, "malformed --param 'Mix'", 2},
+        {{"in.wav", "out.wav", "--note", "1:60"}, "malformed --note '1:60'", 2},
+        {{"in.wav", "out.wav", "--note", "-1:60:100"}, "malformed --note", 2},
+        {{"in.wav", "out.wav", "--block", "0"}, "malformed --block '0'", 2},
+        {{"in.wav", "out.wav", "--tail", "x"}, "malformed --tail 'x'", 2},
+        {{"in.wav", "out.wav", "--block"}, "option --block needs a value", 2},
+        {{"in.wav", "out.wav", "--loud"}, "unknown option '--loud'", 2},
+        {{"in.wav"}, "missing output file", 2},
+        {{"--program", "1"}, "--program and --plot need a file render", 2},
+        {{"in.wav", "out.wav", "--plugin", "text.wav"}, "not a loadable shared object", 3},
+        {{"in.wav", "out.wav", "--plugin", "none.so"}, "none.so: no such file", 3},
+        {{"in.wav", "out.wav", "--plugin", test::fakeModule("noentry")},
+         "exports neither VSTPluginMain nor main",
+         3},
+        {{"in.wav", "out.wav", "--plugin", test::fakeModule("null")}, "returned no instance", 3},
+        {{"in.wav", "out.wav", "--plugin", test::fakeModule("wide")}, "2 inputs and 6 outputs", 3},
+    };
+    auto before = dir.files();
+    for (const auto& c : cases) {
+        auto result = dir.run(c.args);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.message << "\n" << result.err;
+        EXPECT_EQ(result.err.rfind("brindlet-render: error: ", 0), 0u) << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(dir.files(), before) << "left a file behind: " << c.message;
+    }
+}
+
+TEST_F(RenderCommand, InfoOnANonModuleIsOneErrorLine) {
+    ScratchFolder dir("info_error");
+    std::ofstream(dir / "fake.so") << std::string(200, 'x') << "\n";
+    auto result = dir.run({"--info", "--plugin", "fake.so"});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(
+        result.err.rfind("brindlet-render: error: fake.so: not a loadable shared object (", 0), 0u)
+        << result.err;
+    EXPECT_NE(result.err.find("invalid ELF header"), std::string::npos) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+}
+
+}  // namespace
+}  // namespace brindlet

@@ -1,0 +1,129 @@
+// Pieces of brindlet-render that need no plug-in: options, file names, exact audio files.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "host/AudioFile.h"
+#include "host/DemoRender.h"
+#include "host/RenderOptions.h"
+
+namespace brindlet {
+namespace {
+
+bool parse(std::vector<const char*> args, RenderOptions& options, std::string& error) {
+    args.insert(args.begin(), "brindlet-render");
+    return parseRenderOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+TEST(RenderOptions, ReadsEveryOptionInBothForms) {
+    RenderOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"in.wav", "--param", "Pitch/ End=0.25", "--param=Mix=1", "out.flac",
+                       "--note", "1.5:36:127", "--note=0:0:0", "--block=64", "--tail", "2",
+                       "--program", "Big Drum", "--plot", "p.png", "-q", "--info"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.input, "in.wav");
+    EXPECT_EQ(o.output, "out.flac");
+    ASSERT_EQ(o.parameters.size(), 2u);
+    EXPECT_EQ(o.parameters[0].name, "Pitch/ End");
+    EXPECT_EQ(o.parameters[0].value, 0.25f);
+    EXPECT_EQ(o.parameters[1].name, "Mix");
+    ASSERT_EQ(o.notes.size(), 2u);
+    EXPECT_EQ(o.notes[0].seconds, 1.5);
+    EXPECT_EQ(o.notes[0].note, 36);
+    EXPECT_EQ(o.notes[0].velocity, 127);
+    EXPECT_EQ(o.blockSize, 64);
+    EXPECT_EQ(o.tailSeconds, 2.0);
+    EXPECT_EQ(o.program, "Big Drum");
+    EXPECT_TRUE(o.quiet && o.info);
+}
+
+TEST(RenderOptions, RefusesMalformedValues) {
+    for (std::vector<const char*> args : {std::vector<const char*>{"--param", "Mix=nan"},
+                                          {"--param", "=0.5"},
+                                          {"--param", "Mix=0.5x"},
+                                          {"--note", "1:128:1"},
+                                          {"--note", "1:60:100:5"},
+                                          {"--note", "inf:60:1"},
+                                          {"--block", "70000"},
+                                          {"--block", "12.5"},
+                                          {"--tail", "-1"},
+                                          {"a", "b", "c"}}) {
+        RenderOptions o;
+        std::string error;
+        EXPECT_FALSE(parse(args, o, error)) << args[0] << " " << args[1];
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(DemoRender, FileNamesAreSafe) {
+    EXPECT_EQ(fileNameFor("Big Drum", 1), "big-drum");
+    EXPECT_EQ(fileNameFor("  DJ/Decks!! ", 3), "dj-decks");
+    EXPECT_EQ(fileNameFor("../..", 5), "program-5");
+    EXPECT_EQ(fileNameFor("", 9), "program-9");
+}
+
+TEST(DemoRender, MeasuresPeakAndRms) {
+    Level level = measure({{0.5f, -0.5f}, {0.5f, -0.5f}});
+    EXPECT_NEAR(level.peakDb, -6.0206, 1e-3);
+    EXPECT_NEAR(level.rmsDb, -6.0206, 1e-3);
+    EXPECT_EQ(measure({{0.0f}}).peakDb, -200.0);
+}
+
+class AudioFileTest : public ::testing::Test {
+protected:
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / "brindlet_audiofile";
+    void SetUp() override { std::filesystem::create_directories(dir); }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+};
+
+TEST_F(AudioFileTest, IntegerEncodingsRoundTripExactly) {
+    for (auto [subtype, bits] : {std::pair{SF_FORMAT_PCM_16, 16},
+                                 {SF_FORMAT_PCM_24, 24},
+                                 {SF_FORMAT_PCM_32, 32},
+                                 {SF_FORMAT_PCM_U8, 8}}) {
+        float step = std::ldexp(1.0f, 1 - bits);
+        // Full scale negative, smallest steps, the largest positive code, and one that clips.
+        std::vector<float> samples = {-1.0f, -step, 0.0f, step, 1.0f - step, 1.0f, 2.0f};
+        if (bits == 32) samples = {-1.0f, -0.5f, 0.0f, 0.5f, 0.25f, 1.0f, 2.0f};
+        std::string path = (dir / "x.wav").string(), error;
+        ASSERT_TRUE(writeAudioFile(path, {8000, 1, SF_FORMAT_WAV | subtype}, {samples}, error))
+            << error;
+        AudioReader reader;
+        ASSERT_TRUE(reader.open(path, error)) << error;
+        std::vector<float> back(samples.size());
+        ASSERT_EQ(reader.read(back.data(), 7), 7);
+        for (size_t i = 0; i + 2 < samples.size(); ++i) EXPECT_EQ(back[i], samples[i]) << bits;
+        if (bits != 32) {
+            EXPECT_EQ(back[5], 1.0f - step) << "full scale clips to the largest code";
+            EXPECT_EQ(back[6], 1.0f - step) << "overs clip";
+        }
+    }
+}
+
+TEST_F(AudioFileTest, UnfinishedWriterLeavesNothing) {
+    std::string path = (dir / "out.wav").string(), error;
+    {
+        AudioWriter writer;
+        ASSERT_TRUE(writer.open(path, {44100, 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT}, error));
+        float frame[2] = {0.1f, 0.2f};
+        ASSERT_TRUE(writer.write(frame, 1, error));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir));
+}
+
+TEST_F(AudioFileTest, OutputFormatFollowsExtension) {
+    int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    EXPECT_EQ(outputFormatFor("a.flac", wav16, 2), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    EXPECT_EQ(outputFormatFor("a.AIFF", wav16, 2), SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+    EXPECT_EQ(outputFormatFor("a.out", wav16, 2), wav16);
+    EXPECT_EQ(outputFormatFor("a.flac", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2),
+              SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+}
+
+}  // namespace
+}  // namespace brindlet
