@@ -12,22 +12,6 @@ namespace {
 constexpr double kSemitoneDown = 0.943874312681693417;  // 2^(-1/12)
 constexpr int kHighestSweepNote = 60;
 
-// The slew rule shared by feedback and mix: a fixed step towards the target, then the target.
-inline float slewTowards(float value, float target, float step, float negStep) {
-    const float d = target - value;
-    if (d >= step || d <= negStep) return d > 0.0f ? value + step : value - step;
-    return target;
-}
-
-// Soft limit of the fed-back signal: unchanged up to ±0.5, then a parabola reaching ±1 at ±2.
-inline float shapeFeedback(float v) {
-    const float y = v > 2.0f ? 2.0f : (v < -2.0f ? -2.0f : v);
-    const float q = y * y * 0.13333334f + 0.46666667f;
-    if (y > 0.5f) return q;
-    if (y < -0.5f) return -q;
-    return y;
-}
-
 bool channelsPresent(const float* const* inputs, float* const* outputs) {
     return inputs != nullptr && outputs != nullptr && inputs[0] != nullptr &&
            inputs[1] != nullptr && outputs[0] != nullptr && outputs[1] != nullptr;

@@ -23,6 +23,22 @@ inline float finiteOrZero(float x) {
     return std::isfinite(x) ? x : 0.0f;
 }
 
+// The slew rule shared by feedback and mix: a fixed step towards the target, then the target.
+inline float slewTowards(float value, float target, float step, float negStep) {
+    const float d = target - value;
+    if (d >= step || d <= negStep) return d > 0.0f ? value + step : value - step;
+    return target;
+}
+
+// Soft limit of the fed-back signal: unchanged up to ±0.5, then a parabola reaching ±1 at ±2.
+inline float shapeFeedback(float v) {
+    const float y = v > 2.0f ? 2.0f : (v < -2.0f ? -2.0f : v);
+    const float q = y * y * 0.13333334f + 0.46666667f;
+    if (y > 0.5f) return q;
+    if (y < -0.5f) return -q;
+    return y;
+}
+
 // 2^y from + - * / and ldexp only: library exp/exp2 differ in the last bit between C libraries,
 // which would change rounded single-precision factors and with them every render's bits.
 double portableExp2(double y);

@@ -72,6 +72,7 @@ public:
     void endBlock(const EditorFeed& feed);
 
     float envModValue() const { return envModValue_; }
+    float envModGate() const { return envModGate_; }
     bool feedEnabled() const { return feedEnabled_; }
     bool onsetPending() const { return onsetPending_; }
     float& gateGain() { return gateGain_; }

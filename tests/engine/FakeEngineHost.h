@@ -1,0 +1,45 @@
+// Test double for the engine's host: records editor feeds and automations, forwards automation.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "engine/EngineHost.h"
+
+namespace brindlet::test {
+
+struct Feed {
+    int32_t index;
+    float value;
+    bool operator==(const Feed&) const = default;
+};
+
+class FakeEngineHost : public EngineHost {
+public:
+    bool editor = true;
+    Engine* engine = nullptr;  // automation is applied here, as the plug-in's shell does
+    std::vector<Feed> feeds;
+    std::vector<Feed> automations;
+
+    bool hasEditor() const override { return editor; }
+    void notifyEditor(int32_t index, float value) override { feeds.push_back({index, value}); }
+    void automateParameter(int32_t index, float value) override {
+        automations.push_back({index, value});
+        if (engine != nullptr) engine->setParameter(index, value);
+    }
+
+    int count(int32_t index) const {
+        int n = 0;
+        for (const Feed& f : feeds) n += f.index == index;
+        return n;
+    }
+    // Sweep feeds that mark a fired sweep (value + 99).
+    int fireMarks() const {
+        int n = 0;
+        for (const Feed& f : feeds) n += f.index == kFeedSweep && f.value >= 50.0f;
+        return n;
+    }
+};
+
+}  // namespace brindlet::test

@@ -1,0 +1,275 @@
+// The onset trigger's state machine: stepped level, onsets, re-arming, firing, gate and feeds.
+#include <gtest/gtest.h>
+
+#include "engine/EditorFeed.h"
+#include "engine/EngineParameters.h"
+#include "engine/OnsetTrigger.h"
+#include "tests/engine/FakeEngineHost.h"
+
+namespace brindlet {
+namespace {
+
+class OnsetTriggerTest : public ::testing::Test {
+protected:
+    OnsetTriggerTest() {
+        trigger.setSampleRate(44100.0f);
+        params = EngineParameters().snapshot();
+    }
+    TriggerEvents frame(float level) {
+        return trigger.processFrame(level, -0.5f * level, params, feed);
+    }
+    // Runs `frames` frames of a constant level and counts the events.
+    TriggerEvents run(float level, int frames, int* takes = nullptr, int* fires = nullptr) {
+        TriggerEvents last;
+        for (int k = 0; k < frames; ++k) {
+            last = frame(level);
+            if (takes) *takes += last.takeStart;
+            if (fires) *fires += last.fire;
+        }
+        return last;
+    }
+
+    test::FakeEngineHost host;
+    EditorFeed feed{&host};
+    OnsetTrigger trigger;
+    ParameterSnapshot params;
+    static constexpr int kHold = 551;  // nearest(44100 x 0.0125)
+};
+
+TEST_F(OnsetTriggerTest, LevelHoldsForOneWindowThenStepsToTheWindowPeak) {
+    frame(1.0f);
+    run(0.5f, kHold);  // the hold window
+    EXPECT_EQ(trigger.inputLevel(), 1.0f);
+    EXPECT_EQ(trigger.smoothLevel(), 1.0f);
+    frame(0.5f);  // the step frame itself
+    EXPECT_EQ(trigger.inputLevel(), 0.5f);
+    EXPECT_EQ(trigger.smoothLevel(), 1.0f);
+    frame(0.25f);
+    EXPECT_FLOAT_EQ(trigger.smoothLevel(), 1.0f - 0.5f / kHold);
+    run(0.25f, kHold - 1);
+    EXPECT_NEAR(trigger.smoothLevel(), 0.5f, 5e-5f);  // a straight line down to the new level
+    EXPECT_EQ(trigger.inputLevel(), 0.5f);
+    frame(0.25f);
+    EXPECT_EQ(trigger.inputLevel(), 0.25f);
+}
+
+TEST_F(OnsetTriggerTest, RiseEndAndWindowStepFeedTheMeters) {
+    frame(0.8f);
+    frame(0.4f);  // the rise ends: ratio (0.8 - 0) / 0.8, then the level
+    ASSERT_EQ(host.feeds.size(), 2u);
+    EXPECT_EQ(host.feeds[0], (test::Feed{kFeedRise, 1.0f}));
+    EXPECT_EQ(host.feeds[1], (test::Feed{kFeedLevel, 0.8f}));
+    run(0.4f, kHold);  // reaches the step
+    ASSERT_EQ(host.feeds.size(), 3u);
+    EXPECT_EQ(host.feeds[2].index, kFeedLevel);
+    frame(0.6f);
+    frame(0.3f);  // previousLow is now 0.4: ratio (0.6 - 0.4) / 0.6
+    EXPECT_FLOAT_EQ(host.feeds[3].value, (0.6f - 0.4f) / 0.6f);
+}
+
+TEST_F(OnsetTriggerTest, NoFeedsWithoutAnEditor) {
+    host.editor = false;
+    EditorFeed closed(&host);
+    trigger.processFrame(0.8f, 0.0f, params, closed);
+    trigger.processFrame(0.1f, 0.0f, params, closed);
+    trigger.endBlock(closed);
+    EXPECT_TRUE(host.feeds.empty());
+}
+
+TEST_F(OnsetTriggerTest, ImpulseIntoSilenceStartsATakeAndFiresOnThatFrame) {
+    run(0.0f, 10);
+    const TriggerEvents e = frame(1.0f);
+    EXPECT_TRUE(e.takeStart);
+    EXPECT_TRUE(e.fire);
+    EXPECT_FALSE(trigger.armed());
+    EXPECT_EQ(trigger.envModGate(), 1.0f);
+}
+
+TEST_F(OnsetTriggerTest, ConstantInputNeverStartsATake) {
+    int takes = 0;
+    run(0.7f, 5000, &takes);
+    EXPECT_EQ(takes, 0);
+}
+
+TEST_F(OnsetTriggerTest, RearmsOnTheFirstFallAndThenTakesTheNextOnset) {
+    run(0.0f, 2);
+    int takes = 0;
+    run(0.2f, 1, &takes);
+    EXPECT_EQ(takes, 1);
+    run(0.8f, 1, &takes);  // disarmed: a further rise starts nothing
+    EXPECT_EQ(takes, 1);
+    run(0.1f, kHold);
+    EXPECT_FALSE(trigger.armed());
+    frame(0.1f);  // the window step lowers the level: re-armed
+    EXPECT_TRUE(trigger.armed());
+    run(0.1f, 3 * kHold);
+    run(0.5f, 1, &takes);  // rise (0.5 - 0.1) / 0.5 = 0.8 beyond 0.3
+    EXPECT_EQ(takes, 2);
+}
+
+TEST_F(OnsetTriggerTest, RiseMustExceedTheSelectivity) {
+    run(0.0f, 1);
+    run(0.7f, 1);  // take; the level then falls and re-arms with levelMin 0.7
+    run(0.7f, kHold + 1);
+    run(0.69f, kHold + 1);
+    ASSERT_TRUE(trigger.armed());
+    int takes = 0;
+    run(0.98f, 1, &takes);  // rise from the lowest level 0.69: 0.296 < 0.3
+    EXPECT_EQ(takes, 0);
+    run(1.0f, 1, &takes);  // 0.31
+    EXPECT_EQ(takes, 1);
+}
+
+TEST_F(OnsetTriggerTest, SelectivityOneLeavesOnlyMidi) {
+    params.trigSelectivity = 1.0f;
+    int takes = 0;
+    for (int i = 0; i < 20; ++i) {
+        run(0.0f, 3 * kHold, &takes);
+        run(1.0f, 2, &takes);
+    }
+    EXPECT_EQ(takes, 0);
+    trigger.setMidi(true, false);
+    run(0.0f, 1, &takes);
+    EXPECT_EQ(takes, 1);
+}
+
+TEST_F(OnsetTriggerTest, SoundShorterThanAWindowThenSilenceDoesNotRearm) {
+    run(0.0f, 1);
+    int takes = 0;
+    run(0.9f, 100, &takes);
+    run(0.0f, 3 * kHold, &takes);  // the level steps straight to 0: rise counts as 0
+    EXPECT_FALSE(trigger.armed());
+    run(0.9f, 100, &takes);  // so the next sound starts no take
+    EXPECT_EQ(takes, 1);
+    run(0.3f, kHold + 1);  // only its decay re-arms
+    EXPECT_TRUE(trigger.armed());
+}
+
+TEST_F(OnsetTriggerTest, TrigLevelDelaysTheFireUntilTheLevelReachesIt) {
+    params.trigLevel = 0.5f;
+    run(0.0f, 1);
+    int takes = 0, fires = 0;
+    run(0.2f, 1, &takes, &fires);
+    EXPECT_EQ(takes, 1);
+    EXPECT_EQ(fires, 0);
+    EXPECT_TRUE(trigger.onsetPending());
+    run(0.4f, 1, &takes, &fires);
+    EXPECT_EQ(fires, 0);
+    run(0.5f, 1, &takes, &fires);
+    EXPECT_EQ(fires, 1);
+    EXPECT_FALSE(trigger.onsetPending());
+    EXPECT_EQ(takes, 1);
+}
+
+TEST_F(OnsetTriggerTest, TakeThatNeverReachesTrigLevelLosesItsModulation) {
+    params.trigLevel = 0.5f;
+    params.envModDepth = 1.0f;
+    run(0.0f, 1);
+    int fires = 0;
+    run(0.6f, 1, nullptr, &fires);  // take and fire: the modulation gate opens
+    EXPECT_EQ(fires, 1);
+    run(0.3f, kHold + 1);  // falls: re-armed, nothing pending
+    ASSERT_TRUE(trigger.armed());
+    EXPECT_EQ(trigger.envModGate(), 1.0f);
+    run(0.45f, 1, nullptr, &fires);  // rise 0.33: a take below Trig/ Level
+    EXPECT_EQ(fires, 1);
+    EXPECT_TRUE(trigger.onsetPending());
+    run(0.2f, kHold + 1);  // falls before reaching Trig/ Level
+    EXPECT_TRUE(trigger.armed());
+    EXPECT_TRUE(trigger.onsetPending());
+    EXPECT_EQ(trigger.envModGate(), 0.0f);
+    // The pending onset cannot fire while armed, even at Trig/ Level (a rise of 0.26 is no
+    // onset); the next take start, here a MIDI note of low velocity, fires it at once.
+    params.trigLevel = 0.25f;
+    run(0.27f, 3, nullptr, &fires);
+    EXPECT_EQ(fires, 1);
+    trigger.setMidi(true, false);
+    const TriggerEvents e = frame(0.27f);
+    EXPECT_TRUE(e.takeStart);
+    EXPECT_TRUE(e.fire);
+}
+
+TEST_F(OnsetTriggerTest, MidiVelocityDecidesAnImmediateFire) {
+    params.trigLevel = 1.0f;
+    trigger.setMidi(true, true);
+    TriggerEvents e = frame(0.0f);
+    EXPECT_TRUE(e.takeStart);
+    EXPECT_TRUE(e.fire);
+    EXPECT_FALSE(trigger.midiPending());
+    trigger.setMidi(true, false);
+    e = frame(0.0f);
+    EXPECT_TRUE(e.takeStart);
+    EXPECT_FALSE(e.fire);
+    e = frame(0.0f);
+    EXPECT_FALSE(e.takeStart);
+}
+
+TEST_F(OnsetTriggerTest, MuteTakeClearsTheModulationUntilItFires) {
+    params.envModDepth = 1.0f;
+    params.trigMode = TriggerMode::Mute;
+    params.trigLevel = 0.9f;
+    run(0.0f, 1);
+    trigger.setMidi(true, true);
+    run(0.5f, 2000);  // fired at once: the modulation follows the level
+    EXPECT_GT(trigger.envModValue(), 0.3f);
+    run(0.05f, kHold + 1);  // falls and re-arms
+    ASSERT_TRUE(trigger.armed());
+    run(0.5f, 1);  // an audio onset below Trig/ Level: the take starts muted
+    EXPECT_EQ(trigger.envModValue(), 0.0f);
+    EXPECT_EQ(trigger.smoothLevel(), 0.0f);
+    EXPECT_EQ(trigger.envModGate(), 0.0f);
+}
+
+TEST_F(OnsetTriggerTest, ModulationApproachesDepthTimesLevelAtTheAttackRate) {
+    params.envModDepth = 0.5f;
+    params.envAttackCoeff = 0.001f;
+    run(0.0f, 1);
+    run(0.8f, 1);  // fires: the gate opens after this frame's modulation step
+    EXPECT_EQ(trigger.envModValue(), 0.0f);
+    run(0.8f, 1);
+    EXPECT_FLOAT_EQ(trigger.envModValue(), 0.5f * 0.8f * 0.001f);
+    run(0.8f, 20000);
+    EXPECT_NEAR(trigger.envModValue(), 0.4f, 1e-4f);
+}
+
+TEST_F(OnsetTriggerTest, GateClosesTheVoiceInAboutAThousandFramesWhileArmed) {
+    params.gateLevel = 0.5f;
+    int frames = 0;
+    run(0.1f, 1);
+    while (trigger.gateGain() > 0.0f && frames < 5000) {
+        frame(0.1f);
+        ++frames;
+    }
+    EXPECT_NEAR(frames, 1000, 2);
+    EXPECT_GT(trigger.gateGain(), -0.001f);
+    const float closed = trigger.gateGain();
+    run(0.1f, 100);
+    EXPECT_EQ(trigger.gateGain(), closed);  // stops at the first value that is not positive
+}
+
+TEST_F(OnsetTriggerTest, IdleFeedOnceAfterTheLevelReachesZero) {
+    trigger.endBlock(feed);
+    trigger.endBlock(feed);
+    EXPECT_EQ(host.count(kFeedIdle), 1);
+    EXPECT_EQ(host.feeds.back(), (test::Feed{kFeedIdle, 999.0f}));
+    EXPECT_FALSE(trigger.feedEnabled());
+    frame(0.3f);
+    trigger.endBlock(feed);
+    EXPECT_TRUE(trigger.feedEnabled());
+    run(0.0f, 3 * kHold);
+    trigger.endBlock(feed);
+    trigger.endBlock(feed);
+    EXPECT_EQ(host.count(kFeedIdle), 2);
+}
+
+TEST_F(OnsetTriggerTest, TinyModulationIsFlushedAtTheBlockEnd) {
+    params.envModDepth = 1.0f;
+    run(0.0f, 1);
+    run(1e-6f, 2);  // fires; the modulation then starts at 1e-9
+    ASSERT_GT(trigger.envModValue(), 0.0f);
+    trigger.endBlock(feed);
+    EXPECT_EQ(trigger.envModValue(), 0.0f);
+}
+
+}  // namespace
+}  // namespace brindlet
