@@ -24,8 +24,8 @@ void rasterizeLine(cairo_t* cr, Point a, const Point& b, bool dotted) {
     const int32_t sy = a.v < b.v ? 1 : -1;
     if (!dotted && (dx == 0 || dy == 0)) {
         // Axis-aligned: one rectangle from a up to, not including, b.
-        const int32_t x0 = sx > 0 ? a.h : b.h + 1;
-        const int32_t y0 = sy > 0 ? a.v : b.v + 1;
+        const int32_t x0 = (dx == 0 || sx > 0) ? a.h : b.h + 1;
+        const int32_t y0 = (dy == 0 || sy > 0) ? a.v : b.v + 1;
         cairo_rectangle(cr, x0, y0, dx == 0 ? 1 : dx, dy == 0 ? 1 : -dy);
         return;
     }

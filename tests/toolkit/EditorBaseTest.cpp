@@ -1,0 +1,180 @@
+// The editor's host side: registration, pending updates, key forwarding and idle-and-pump timing.
+#include <gtest/gtest.h>
+
+#include "shell/EditorBase.h"
+#include "shell/EditorHost.h"
+#include "tests/toolkit/ToolkitTestSupport.h"
+#include "toolkit/core/Frame.h"
+
+namespace brindlet {
+namespace {
+
+int dummyParent;
+
+class FakeEffect : public EditorHost {
+public:
+    float getParameter(int32_t) override { return 0.0f; }
+    void setParameter(int32_t, float) override {}
+    void automateParameter(int32_t, float) override {}
+    bool beginEdit(int32_t index) override {
+        edits.push_back("begin " + std::to_string(index));
+        return true;
+    }
+    bool endEdit(int32_t index) override {
+        edits.push_back("end " + std::to_string(index));
+        return true;
+    }
+    bool updateHostDisplay() override { return true; }
+    void hostIdle() override {
+        ++hostIdles;
+        idleTicks.push_back(headless::getTicks());
+        if (editor) editor->idle();  // a host answering with a nested effEditIdle
+    }
+    void registerEditor(EditorBase* e) override { editor = e; }
+
+    EditorBase* editor = nullptr;
+    int32_t hostIdles = 0;
+    std::vector<uint32_t> idleTicks;
+    std::vector<std::string> edits;
+};
+
+// An editor with a frame while open, counting its updates.
+class TestEditor : public EditorBase {
+public:
+    explicit TestEditor(EditorHost* effect) : EditorBase(effect) {
+        rect.bottom = 360;
+        rect.right = 465;
+    }
+    ~TestEditor() override { close(); }
+    int32_t open(void* parent) override {
+        EditorBase::open(parent);
+        frame = new Frame(Rect(0, 0, 465, 360), parent, this);
+        return 1;
+    }
+    void close() override {
+        delete frame;
+        frame = nullptr;
+    }
+    void update() override { ++updates; }
+    int32_t updates = 0;
+};
+
+class EditorBaseTest : public test::HeadlessTest {};
+
+TEST_F(EditorBaseTest, RegistersAndAnswersWithoutAWindow) {
+    FakeEffect effect;
+    TestEditor editor(&effect);
+    EXPECT_EQ(effect.editor, &editor);
+    EditorRect* rect = nullptr;
+    ASSERT_TRUE(editor.getRect(&rect));
+    EXPECT_EQ(rect->right, 465);
+    EXPECT_EQ(rect->bottom, 360);
+    EXPECT_FALSE(editor.getRect(nullptr));
+    EXPECT_EQ(editor.onKeyDown(KeyCode{0, kKeyUp, 0}), -1);
+    EXPECT_EQ(editor.onKeyUp(KeyCode{0, kKeyUp, 0}), -1);
+    EXPECT_EQ(editor.setKnobMode(2), 1);
+    EXPECT_FALSE(editor.onWheel(1.0f));
+    editor.redraw();
+    EditorBase bare(nullptr);  // no effect: nothing to register with
+    bare.idleAndPump();
+}
+
+TEST_F(EditorBaseTest, PendingUpdatesRunOnceAtTheNextIdle) {
+    FakeEffect effect;
+    TestEditor editor(&effect);
+    editor.postUpdate();
+    editor.setParameter(3, 0.5f);
+    EXPECT_TRUE(editor.isUpdatePending());
+    editor.idle();
+    editor.idle();
+    EXPECT_EQ(editor.updates, 1);
+    EXPECT_EQ(editor.open(&dummyParent), 1);
+    EXPECT_EQ(editor.getParentWindow(), &dummyParent);
+    editor.idle();
+    EXPECT_EQ(editor.updates, 2);  // open posts an update
+}
+
+TEST_F(EditorBaseTest, KeysAndIdleReachTheFrame) {
+    FakeEffect effect;
+    TestEditor editor(&effect);
+    editor.open(&dummyParent);
+    Frame* frame = editor.getFrame();
+    EXPECT_EQ(editor.onKeyDown(KeyCode{0, kKeyUp, 0}), -1);  // no child takes keys
+    EXPECT_TRUE(frame->beginEdit(7));
+    EXPECT_EQ(frame->endEdit(7), 1);
+    EXPECT_EQ(effect.edits, (std::vector<std::string>{"begin 7", "end 7"}));
+    editor.close();
+    EXPECT_EQ(editor.getFrame(), nullptr);
+}
+
+TEST_F(EditorBaseTest, IdleAndPumpRunsWhenDueAndFromFortySixMillisecondsAfterARun) {
+    headless::setTicks(1000);
+    FakeEffect effect;
+    TestEditor editor(&effect);
+    EXPECT_EQ(editor.getNextIdleTime(), 1000u);
+    editor.idleAndPump();  // due at once
+    EXPECT_EQ(effect.hostIdles, 1);
+    EXPECT_EQ(editor.getNextIdleTime(), 1100u);
+    EXPECT_EQ(headless::getSleepCount(), 0);
+
+    headless::setTicks(1045);
+    editor.idleAndPump();
+    EXPECT_EQ(effect.hostIdles, 1);  // 45 ms after the run: sleeps and returns
+    EXPECT_EQ(headless::getSleptMilliseconds(), 4u);
+
+    headless::setTicks(1046);
+    editor.idleAndPump();
+    EXPECT_EQ(effect.hostIdles, 2);  // 46 ms: sleeps, then runs
+    EXPECT_EQ(headless::getSleptMilliseconds(), 8u);
+    EXPECT_EQ(editor.getNextIdleTime(), 1150u);  // from the tick plus the sleep
+}
+
+TEST_F(EditorBaseTest, ATightLoopRunsAboutEveryFiftyMilliseconds) {
+    FakeEffect effect;
+    TestEditor editor(&effect);
+    editor.idleAndPump();
+    const uint32_t start = headless::getTicks();
+    while (headless::getTicks() - start < 1000) editor.idleAndPump();
+    ASSERT_GE(effect.idleTicks.size(), 19u);
+    for (size_t i = 1; i < effect.idleTicks.size(); ++i) {
+        // Twelve 4 ms sleeps reach the 46 ms mark, and the running call sleeps 4 ms too.
+        EXPECT_EQ(effect.idleTicks[i] - effect.idleTicks[i - 1], 52u) << i;
+    }
+}
+
+TEST_F(EditorBaseTest, EachRunPumpsOnePaintAndNestedIdlesDoNothing) {
+    FakeEffect effect;
+    TestEditor editor(&effect);
+    editor.open(&dummyParent);
+    NativeWindow* window = editor.getFrame()->getWindow();
+    headless::invalidate(window, Rect(0, 0, 10, 10));
+    headless::invalidate(window, Rect(0, 0, 20, 20));
+    editor.postUpdate();
+    editor.idleAndPump();
+    EXPECT_EQ(headless::getPumpCount(), 1);
+    EXPECT_EQ(headless::getPendingPaints(), 1);
+    EXPECT_FALSE(editor.getFrame()->isFirstDraw());  // the pumped paint drew the frame
+    EXPECT_EQ(editor.updates, 1);
+
+    editor.postUpdate();
+    headless::advanceTicks(100);
+    effect.hostIdles = 0;
+    editor.idleAndPump();  // the host's nested idle comes while the step waits for it
+    EXPECT_EQ(effect.hostIdles, 1);
+    EXPECT_EQ(editor.updates, 2);  // from the step itself, not from the nested call
+    EXPECT_EQ(headless::getPendingPaints(), 0);
+}
+
+TEST_F(EditorBaseTest, ThreadServicesArePaired) {
+    const int32_t before = headless::getThreadServicesDepth();
+    {
+        FakeEffect effect;
+        TestEditor editor(&effect);
+        editor.open(&dummyParent);
+        EXPECT_EQ(headless::getThreadServicesDepth(), before + 2);
+    }
+    EXPECT_EQ(headless::getThreadServicesDepth(), before);
+}
+
+}  // namespace
+}  // namespace brindlet

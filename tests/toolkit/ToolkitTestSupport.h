@@ -1,0 +1,80 @@
+// Shared helpers of the toolkit tests: BMP bytes, a recording listener and editor, picture paths.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/core/Control.h"
+#include "toolkit/core/ControlListener.h"
+#include "toolkit/core/Frame.h"
+#include "toolkit/core/FrameEditor.h"
+#include "toolkit/platform/headless/Headless.h"
+
+namespace brindlet::test {
+
+// A 24-bit uncompressed BMP file of width x height with the given pixels.
+std::vector<uint8_t> makeBmp(int32_t width, int32_t height,
+                             const std::function<Color(int32_t x, int32_t y)>& pixel,
+                             bool topDown = false);
+inline std::vector<uint8_t> makeSolidBmp(int32_t width, int32_t height, Color c) {
+    return makeBmp(width, height, [c](int32_t, int32_t) { return c; });
+}
+
+// Where a test's picture goes: <build>/pictures/toolkit/<name>.png
+std::string picturePath(const std::string& name);
+
+struct Report {
+    int32_t tag;
+    float value;
+    bool withContext;
+};
+
+class RecordingListener : public ControlListener {
+public:
+    void valueChanged(DrawContext* context, Control* control) override {
+        reports.push_back({control->getTag(), control->getValue(), context != nullptr});
+    }
+    std::vector<float> values() const {
+        std::vector<float> v;
+        for (const Report& r : reports) v.push_back(r.value);
+        return v;
+    }
+    std::vector<Report> reports;
+};
+
+// Records the edit bracket and idle calls that reach the editor; idles `frame` when set.
+class RecordingEditor : public FrameEditor {
+public:
+    void idleAndPump() override {
+        ++idleCalls;
+        if (frame) frame->idle();
+    }
+    bool beginEdit(int32_t tag) override {
+        events.push_back("begin " + std::to_string(tag));
+        return true;
+    }
+    int32_t endEdit(int32_t tag) override {
+        events.push_back("end " + std::to_string(tag));
+        return 1;
+    }
+    int32_t idleCalls = 0;
+    std::vector<std::string> events;
+    Frame* frame = nullptr;
+};
+
+// Resets the headless backend before every test.
+class HeadlessTest : public ::testing::Test {
+protected:
+    void SetUp() override { headless::reset(); }
+    void TearDown() override { headless::reset(); }
+};
+
+// Steps holding the left button at the given window positions (window at screen origin).
+std::vector<headless::InputStep> dragSteps(const std::vector<Point>& points,
+                                           uint32_t physical = kPhysicalLeft);
+
+}  // namespace brindlet::test
