@@ -5,6 +5,8 @@
 
 #include "tests/toolkit/ToolkitTestSupport.h"
 #include "toolkit/bitmap/Bitmap.h"
+#include "toolkit/controls/LevelMeter.h"
+#include "toolkit/controls/MomentaryButton.h"
 #include "toolkit/controls/Slider.h"
 #include "toolkit/draw/DrawContext.h"
 #include "toolkit/draw/OffscreenContext.h"
@@ -266,6 +268,34 @@ TEST_F(DrawTest, SliderIsComposedOffscreenAndCopiedInOneBlock) {
     EXPECT_TRUE(headless::saveWindowPng(w, test::picturePath("slider_000")));
     track->release();
     handle->release();
+}
+
+TEST_F(DrawTest, PanelWithTheModuleBitmaps) {
+    Frame frame(Rect(0, 0, 465, 360), &dummyParent, nullptr);
+    Bitmap* background = new Bitmap(128);
+    frame.setBackground(background);
+    Bitmap* track = new Bitmap(154);
+    Bitmap* handle = new Bitmap(167);
+    Bitmap* lit = new Bitmap(162);
+    Bitmap* unlit = new Bitmap(163);
+    Bitmap* preset = new Bitmap(129);
+    auto* slider = new VerticalSlider(Rect(23, 192, 44, 313), nullptr, 4, 192, 292, handle, track,
+                                      Point());
+    slider->setValue(0.3f);
+    frame.addView(slider);
+    auto* meter = new LevelMeter(Rect(140, 202, 148, 303), lit, unlit, 14, 2);
+    meter->setValue(0.6f);
+    meter->setOldValue(0.0f);
+    frame.addView(meter);
+    auto* button = new MomentaryButton(Rect(80, 318, 115, 353), nullptr, 22, 35, preset);
+    button->setValue(1.0f);
+    frame.addView(button);
+    headless::paint(frame.getWindow(), Rect(0, 0, 465, 360));
+    EXPECT_TRUE(headless::saveWindowPng(frame.getWindow(), test::picturePath("panel")));
+    for (Bitmap* b : {background, track, handle, lit, unlit, preset}) {
+        EXPECT_TRUE(b->hasImage()) << b->getResourceId();
+        b->release();
+    }
 }
 
 }  // namespace
