@@ -7,6 +7,7 @@
 #include "engine/EngineMath.h"
 #include "engine/EngineParameters.h"
 #include "engine/ParameterIndex.h"
+#include "engine/TakeInterpolation.h"
 
 namespace brindlet {
 
@@ -97,14 +98,11 @@ public:
     float posB() const { return posB_; }
     float gainA() const { return gainA_; }
     float gainB() const { return gainB_; }
-    float interpolateAt(int channel, float position) const {
-        return interpolate(buffers_[channel], position, writePos_);
-    }
+    const float* buffer(int channel) const { return buffers_[channel]; }
 
 private:
     static constexpr float kLowRateThreshold = 0.01f;
     static constexpr float kLowRateGain = 100.0f;
-    static constexpr float kCubicScale = 0.16666667f;
 
     void record(float* buffer, uint32_t p, float x) const {
         if (p >= historyLength_) return;
@@ -115,25 +113,8 @@ private:
         }
     }
 
-    // Four-point Lagrange cubic; linear at the start of a take and at the newest sample. Reads
-    // reach one or two samples past the end, which the guard samples keep defined and silent.
-    // `head` is the newest sample the take being read has written: a voice just behind it would
-    // otherwise blend in a sample of an older take (or extrapolate towards silence), so the
-    // newest sample is held instead.
     float interpolate(const float* buffer, float t, uint32_t head) const {
-        if (!(t <= lastIndex_)) return 0.0f;
-        const float nearest = nearestEven(t);
-        const auto i = static_cast<uint32_t>(nearest);
-        const float f = t - nearest;
-        const float d = buffer[i];
-        const float e = i < head ? buffer[i + 1] : d;
-        if (i + 1 < 2 || i + 1 >= writePos_) return d + f * (e - d);
-        const float c = buffer[i - 1];
-        const float g = buffer[i + 2];
-        const float a2 = (c + e) * 0.5f - d;
-        const float a3 = (d + g - 2.0f * (a2 + e)) * kCubicScale;
-        const float a1 = a2 + d - a3 - c;
-        return d + f * (a1 + f * (a2 + f * a3));
+        return interpolateTake(buffer, t, lastIndex_, writePos_, head);
     }
 
     float* buffers_[2] = {nullptr, nullptr};
