@@ -1,0 +1,220 @@
+// The editor's binding: user edits to the effect, parameter changes and engine feeds to the
+// controls, and the editor-only actions of the buttons and the entry field.
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+#include "editor/PluginEditor.h"
+#include "editor/SweepDisplay.h"
+#include "editor/TextEdit.h"
+#include "shell/EditorHost.h"
+#include "shell/FactoryPresetTable.h"
+#include "toolkit/core/Control.h"
+
+namespace brindlet {
+
+namespace {
+constexpr int32_t kEntryChars = 7;  // characters of typed text that count
+constexpr float kResetValue = 0.5f;
+}  // namespace
+
+class PluginEditor::CallScope {
+public:
+    explicit CallScope(std::atomic<int32_t>& count) : count(count) {
+        count.fetch_add(1, std::memory_order_seq_cst);
+    }
+    ~CallScope() { count.fetch_sub(1, std::memory_order_release); }
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+
+private:
+    std::atomic<int32_t>& count;
+};
+
+// ---- User edits ------------------------------------------------------------------------------
+
+void PluginEditor::valueChanged(DrawContext* context, Control* control) {
+    if (!control) return;
+    const int32_t tag = control->getTag();
+    float value = control->getValue();
+    if (tag == kPitchStart || tag == kPitchEnd) {
+        // Steps of 0.01; the product is rounded to single precision before rint.
+        const float scaled = value * 100.0f;
+        value = std::rint(scaled) * 0.01f;
+    }
+    if (effect) effect->automateParameter(tag, value);
+    // Edits made with keys come without a context; the next idle draws them.
+    if (context) control->redrawIfDirty(context);
+}
+
+// ---- Parameter changes and feeds -------------------------------------------------------------
+
+void PluginEditor::setParameter(int32_t index, float value) {
+    CallScope scope(activeCalls);
+    // Paired with close: either this call sees the editor closed, or close waits for it.
+    if (!isOpen.load(std::memory_order_seq_cst)) return;
+    applyParameter(index, value);
+    postUpdate();
+}
+
+void PluginEditor::applyParameter(int32_t index, float value) {
+    if (index >= 0 && index < kNumParams) {
+        showParameter(index);
+        return;
+    }
+    Control* rightMeter = getLayoutControl(kRowRightMeter);
+    Control* leftMeter = getLayoutControl(kRowLeftMeter);
+    switch (index) {
+        case kFeedRise:
+            if (rightMeter) rightMeter->setValue(value);
+            return;
+        case kFeedLevel:
+            if (leftMeter) leftMeter->setValue(value);
+            return;
+        case kFeedSweep:
+            if (display) display->addPoint(value);
+            return;
+        case kFeedIdle:
+            if (display) display->requestReset();
+            if (rightMeter) rightMeter->setValue(0.0f);
+            if (leftMeter) leftMeter->setValue(0.0f);
+            return;
+        default:
+            runAction(index);
+    }
+}
+
+void PluginEditor::setControlValue(int32_t tag, float value) {
+    if (Control* c = getLayoutControl(layoutRowOfTag(tag))) c->setValue(value);
+}
+
+void PluginEditor::showParameter(int32_t index) {
+    if (!effect) return;
+    const float v = effect->getParameter(index);
+    switch (index) {
+        case kPitchStart:
+            setControlValue(kPitchStart, v);
+            if (display) display->setStart(v);
+            return;
+        case kPitchEnd: {
+            setControlValue(kPitchEnd, v);
+            queueEndText(v);
+            // Slope Off makes the start follow the end, so the start is read again.
+            const float start = effect->getParameter(kPitchStart);
+            setControlValue(kPitchStart, start);
+            if (display) {
+                display->setEnd(v);
+                display->setStart(start);
+            }
+            return;
+        }
+        case kPitchDecay:
+            setControlValue(kPitchDecay, v);
+            if (display) display->setDecay(v);
+            return;
+        case kPitchShape:
+            setControlValue(kPitchShape, v);
+            if (display) display->setShape(v);
+            return;
+        case kSlopeOff: {
+            setControlValue(kSlopeOff, v);
+            const float start = effect->getParameter(kPitchStart);
+            if (display) display->setStart(start);
+            setControlValue(kPitchStart, start);
+            return;
+        }
+        default:
+            setControlValue(index, v);
+    }
+}
+
+// ---- Editor-only actions ---------------------------------------------------------------------
+
+void PluginEditor::runAction(int32_t index) {
+    if (!effect) return;
+    if (index == kTagResetEnvMod) {
+        if (getLayoutControl(layoutRowOfTag(kEnvMod))) effect->setParameter(kEnvMod, kResetValue);
+    } else if (index == kTagResetFeedback) {
+        if (getLayoutControl(layoutRowOfTag(kFeedback))) {
+            effect->setParameter(kFeedback, kResetValue);
+        }
+    } else if (index >= kTagPreset0 && index < kTagPreset0 + kNumPresetButtons) {
+        if (!getLayoutControl(layoutRowOfTag(index))) return;
+        const FactoryPreset& row = kFactoryPresetTable[index - kTagPreset0];
+        for (int32_t i = 0; i < kNumParams; ++i) effect->setParameter(i, row.values[i]);
+        effect->updateHostDisplay();
+    } else if (index >= kTagEndRatio0 && index < kTagEndRatio0 + kNumEndRatios) {
+        if (getLayoutControl(layoutRowOfTag(kPitchEnd))) {
+            effect->setParameter(kPitchEnd, endRatioTable[index - kTagEndRatio0]);
+        }
+    } else if (index == kTagEndEntry) {
+        TextEdit* entry = getTextEdit();
+        if (!entry) return;
+        float v = 0.0f;
+        if (onUserInterfaceThread()) {
+            char text[kTextBufferSize];
+            entry->getText(text);
+            v = parseEndEntry(text);
+            entryValue.store(v, std::memory_order_relaxed);
+        } else {
+            // The field's text belongs to the window's thread; a replayed entry uses the value
+            // the text stood for when that thread last looked.
+            v = entryValue.load(std::memory_order_relaxed);
+        }
+        if (getLayoutControl(layoutRowOfTag(kPitchEnd))) effect->setParameter(kPitchEnd, v);
+    }
+}
+
+bool PluginEditor::onUserInterfaceThread() const {
+    return std::this_thread::get_id() == windowThread;
+}
+
+// ---- The entry field's text ------------------------------------------------------------------
+
+void PluginEditor::queueEndText(float value) {
+    pendingEndValue.store(value, std::memory_order_relaxed);
+    endTextPending.store(true, std::memory_order_release);
+}
+
+void PluginEditor::applyEndText() {
+    if (!endTextPending.exchange(false, std::memory_order_acquire)) return;
+    TextEdit* entry = getTextEdit();
+    if (!entry) return;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4f",
+                  static_cast<double>(pendingEndValue.load(std::memory_order_relaxed)));
+    entry->setText(text);
+    entryValue.store(parseEndEntry(text), std::memory_order_relaxed);
+}
+
+float PluginEditor::parseEndEntry(const char* text) {
+    if (!text) return 0.0f;
+    // Digits before and after the first point, as exact integers: at most 7 digits in all.
+    double whole = 0.0;
+    double fraction = 0.0;
+    double scale = 1.0;
+    double wholeScale = 1.0;
+    bool point = false;
+    bool any = false;
+    for (int32_t i = 0; i < kEntryChars && text[i] != '\0'; ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            any = true;
+            if (point) {
+                fraction = fraction * 10.0 + (c - '0');
+                scale *= 10.0;
+            } else {
+                whole = whole * 10.0 + (c - '0');
+                wholeScale *= 10.0;
+            }
+        } else if (c == '.' && !point) {
+            point = true;
+        }
+    }
+    if (!any) return 0.0f;
+    // Without a point the digits are a fraction: 5 is 0.5 and 25 is 0.25.
+    const double value = point ? (whole * scale + fraction) / scale : whole / wholeScale;
+    return value > 1.0 ? 1.0f : static_cast<float>(value);
+}
+
+}  // namespace brindlet
