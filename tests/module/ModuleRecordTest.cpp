@@ -13,6 +13,7 @@ namespace brindlet::test {
 namespace {
 
 TEST(ModuleExportTest, BothEntryNamesAreTheSameFunctionAndWork) {
+    ASSERT_TRUE(loadedModule());  // keeps the module mapped when this second handle closes
     SharedLibrary library;
     std::string error;
     ASSERT_TRUE(library.open(modulePath(), error)) << error;
