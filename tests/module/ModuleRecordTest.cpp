@@ -8,6 +8,7 @@
 #include "engine/ParameterIndex.h"
 #include "host/MidiEventList.h"
 #include "host/SharedLibrary.h"
+#include "tests/shell/OpcodeAnswers.h"
 
 namespace brindlet::test {
 namespace {
@@ -81,96 +82,18 @@ TEST_F(ModuleRecordTest, IdentityAndCanDo) {
 }
 
 TEST_F(ModuleRecordTest, EveryOpcodeAnswers) {
-    char text[64] = {};
-    void* slot = nullptr;
-    ERect* rect = nullptr;
-    // (opcode, index, value, ptr) -> answer, for every opcode without a side effect on the test.
-    struct Row {
-        int32_t opcode;
-        intptr_t value;
-        void* ptr;
-        intptr_t answer;
-    };
-    const Row rows[] = {
-        {effOpen, 0, nullptr, 0},
-        {effGetProgram, 0, nullptr, 0},
-        {effGetProgramName, 0, text, 0},
-        {effGetParamLabel, 0, text, 0},
-        {effGetParamDisplay, 0, text, 0},
-        {effGetParamName, 0, text, 0},
-        {effGetVu, 0, nullptr, 0},
-        {effSetSampleRate, 0, nullptr, 0},
-        {effSetBlockSize, 512, nullptr, 0},
-        {effMainsChanged, 0, nullptr, 0},
-        {effEditGetRect, 0, &rect, 1},
-        {effEditDraw, 0, nullptr, 0},
-        {effEditMouse, 0, nullptr, 0},
-        {effEditKey, 0, nullptr, 0},
-        {effEditTop, 0, nullptr, 0},
-        {effEditSleep, 0, nullptr, 0},
-        {effIdentify, 0, nullptr, 0x4e764566},
-        {effGetChunk, 0, &slot, 0},
-        {effSetChunk, 0, text, 0},
-        {effCanBeAutomated, 0, nullptr, 1},
-        {effString2Parameter, 0, text, 0},
-        {effGetNumProgramCategories, 0, nullptr, 1},
-        {effGetProgramNameIndexed, 0, text, 1},
-        {effCopyProgram, 0, nullptr, 0},
-        {effConnectInput, 1, nullptr, 1},
-        {effConnectOutput, 1, nullptr, 1},
-        {effGetInputProperties, 0, text, 0},
-        {effGetOutputProperties, 0, text, 0},
-        {effGetPlugCategory, 0, nullptr, 1},
-        {effGetCurrentPosition, 0, nullptr, 0},
-        {effGetDestinationBuffer, 0, nullptr, 0},
-        {effOfflineNotify, 0, nullptr, 0},
-        {effOfflinePrepare, 0, nullptr, 0},
-        {effOfflineRun, 0, nullptr, 0},
-        {effProcessVarIo, 0, nullptr, 0},
-        {effSetSpeakerArrangement, 0, nullptr, 0},
-        {effSetBlockSizeAndSampleRate, 512, nullptr, 1},
-        {effSetBypass, 1, nullptr, 0},
-        {effGetEffectName, 0, text, 1},
-        {effGetErrorText, 0, text, 0},
-        {effGetVendorString, 0, text, 1},
-        {effGetProductString, 0, text, 1},
-        {effGetVendorVersion, 0, nullptr, 0},
-        {effVendorSpecific, 0, nullptr, 0},
-        {effGetTailSize, 0, nullptr, 0},
-        {effIdle, 0, nullptr, 0},
-        {effGetIcon, 0, nullptr, 0},
-        {effSetViewPosition, 0, nullptr, 0},
-        {effGetParameterProperties, 0, text, 0},
-        {effKeysRequired, 0, nullptr, 1},
-        {effGetVstVersion, 0, nullptr, 2300},
-        {effSetEditKnobMode, 1, nullptr, 1},
-        {effGetMidiProgramName, 0, text, 0},
-        {effGetCurrentMidiProgram, 0, text, -1},
-        {effGetMidiProgramCategory, 0, text, 0},
-        {effHasMidiProgramsChanged, 0, nullptr, 0},
-        {effGetMidiKeyName, 0, text, 0},
-        {effBeginSetProgram, 0, nullptr, 0},
-        {effEndSetProgram, 0, nullptr, 0},
-        {effShellGetNextPlugin, 0, text, 0},
-        {effStartProcess, 0, nullptr, 0},
-        {effStopProcess, 0, nullptr, 0},
-        {effSetTotalSampleToProcess, 4096, nullptr, 4096},
-        {effSetPanLaw, 0, nullptr, 0},
-        {effBeginLoadBank, 0, nullptr, 0},
-        {effBeginLoadProgram, 0, nullptr, 0},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(dispatch(row.opcode, 0, row.value, row.ptr, 44100.0f), row.answer)
-            << "opcode " << row.opcode;
-    }
-    ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(rect->bottom - rect->top, 360);
-    EXPECT_EQ(rect->right - rect->left, 465);
-    EXPECT_EQ(slot, nullptr);
+    checkOpcodeAnswers([&](int32_t opcode, int32_t index, intptr_t value,
+                           void* ptr) { return dispatch(opcode, index, value, ptr, 44100.0f); },
+                       [](const OpcodeAnswer& row, intptr_t got) {
+                           ADD_FAILURE() << "opcode " << row.opcode << " answered " << got;
+                       });
+    ERect rect{};
+    ASSERT_TRUE(plugin->editorRect(rect));
+    EXPECT_EQ(rect.bottom - rect.top, 360);
+    EXPECT_EQ(rect.right - rect.left, 465);
     // Keys while no window is open: the editor does not take them.
     EXPECT_EQ(dispatch(effEditKeyDown, 'a', 0), -1);
     EXPECT_EQ(dispatch(effEditKeyUp, 'a', 0), -1);
-    EXPECT_EQ(dispatch(effEditIdle), 0);
 }
 
 TEST_F(ModuleRecordTest, WildRequestsAnswerSafelyAndChangeNothing) {

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "ShellTestSupport.h"
+#include "tests/shell/OpcodeAnswers.h"
 
 namespace brindlet::test {
 namespace {
@@ -37,80 +38,13 @@ TEST_F(DispatcherTest, RecordHoldsTheFinalValues) {
 
 // Catches rows shifted against their opcodes: each opcode with a fixed answer, one by one.
 TEST_F(DispatcherTest, EveryFixedAnswerSitsAtItsOpcode) {
-    void* slot = nullptr;
-    char buffer[64] = {};
-    struct Row {
-        int32_t opcode;
-        int32_t index;
-        intptr_t value;
-        void* ptr;
-        intptr_t answer;
-    };
-    const Row rows[] = {
-        {effOpen, 0, 0, nullptr, 0},
-        {effGetProgram, 0, 0, nullptr, 0},
-        {effGetVu, 0, 0, nullptr, 0},
-        {effSetBlockSize, 0, 512, nullptr, 0},
-        {effMainsChanged, 0, 0, nullptr, 0},
-        {effEditDraw, 0, 0, nullptr, 0},
-        {effEditMouse, 0, 0, nullptr, 0},
-        {effEditKey, 0, 0, nullptr, 0},
-        {effEditIdle, 0, 0, nullptr, 0},
-        {effEditTop, 0, 0, nullptr, 0},
-        {effEditSleep, 0, 0, nullptr, 0},
-        {effIdentify, 0, 0, nullptr, 0x4e764566},
-        {effGetChunk, 0, 0, &slot, 0},
-        {effSetChunk, 0, 16, buffer, 0},
-        {effCanBeAutomated, 99, 0, nullptr, 1},
-        {effCanBeAutomated, -5, 0, nullptr, 1},
-        {effString2Parameter, 0, 0, buffer, 0},
-        {effGetNumProgramCategories, 0, 0, nullptr, 1},
-        {effCopyProgram, 1, 0, nullptr, 0},
-        {effConnectInput, 0, 1, nullptr, 1},
-        {effConnectOutput, 1, 0, nullptr, 1},
-        {effGetInputProperties, 0, 0, buffer, 0},
-        {effGetOutputProperties, 0, 0, buffer, 0},
-        {effGetPlugCategory, 0, 0, nullptr, 1},
-        {effGetCurrentPosition, 0, 0, nullptr, 0},
-        {effGetDestinationBuffer, 0, 0, nullptr, 0},
-        {effOfflineNotify, 0, 0, buffer, 0},
-        {effOfflinePrepare, 0, 0, buffer, 0},
-        {effOfflineRun, 0, 0, buffer, 0},
-        {effProcessVarIo, 0, 0, buffer, 0},
-        {effSetSpeakerArrangement, 0, 0, buffer, 0},
-        {effSetBlockSizeAndSampleRate, 0, 256, nullptr, 1},
-        {effSetBypass, 0, 1, nullptr, 0},
-        {effGetErrorText, 0, 0, buffer, 0},
-        {effGetVendorVersion, 0, 0, nullptr, 0},
-        {effVendorSpecific, 1, 2, buffer, 0},
-        {effGetTailSize, 0, 0, nullptr, 0},
-        {effIdle, 0, 0, nullptr, 0},
-        {effGetIcon, 0, 0, nullptr, 0},
-        {effSetViewPosition, 10, 10, nullptr, 0},
-        {effGetParameterProperties, 0, 0, buffer, 0},
-        {effKeysRequired, 0, 0, nullptr, 1},
-        {effGetVstVersion, 0, 0, nullptr, 2300},
-        {effSetEditKnobMode, 0, 2, nullptr, 1},
-        {effGetMidiProgramName, 0, 0, buffer, 0},
-        {effGetCurrentMidiProgram, 0, 0, buffer, -1},
-        {effGetMidiProgramCategory, 0, 0, buffer, 0},
-        {effHasMidiProgramsChanged, 0, 0, nullptr, 0},
-        {effGetMidiKeyName, 0, 0, buffer, 0},
-        {effBeginSetProgram, 0, 0, nullptr, 0},
-        {effEndSetProgram, 0, 0, nullptr, 0},
-        {effShellGetNextPlugin, 0, 0, buffer, 0},
-        {effStartProcess, 0, 0, nullptr, 0},
-        {effStopProcess, 0, 0, nullptr, 0},
-        {effSetTotalSampleToProcess, 0, 4096, nullptr, 4096},
-        {effSetPanLaw, 0, 0, nullptr, 0},
-        {effBeginLoadBank, 0, 0, buffer, 0},
-        {effBeginLoadProgram, 0, 0, buffer, 0},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(dispatch(effect, row.opcode, row.index, row.value, row.ptr), row.answer)
-            << "opcode " << row.opcode;
-    }
-    EXPECT_EQ(slot, nullptr);
+    checkOpcodeAnswers(
+        [&](int32_t opcode, int32_t index, intptr_t value, void* ptr) {
+            return dispatch(effect, opcode, index, value, ptr, 44100.0f);
+        },
+        [](const OpcodeAnswer& row, intptr_t got) {
+            ADD_FAILURE() << "opcode " << row.opcode << " answered " << got;
+        });
     EXPECT_EQ(effect->flags & effFlagsProgramChunks, 0);
 }
 
