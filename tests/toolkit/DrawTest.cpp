@@ -279,8 +279,8 @@ TEST_F(DrawTest, PanelWithTheModuleBitmaps) {
     Bitmap* lit = new Bitmap(162);
     Bitmap* unlit = new Bitmap(163);
     Bitmap* preset = new Bitmap(129);
-    auto* slider = new VerticalSlider(Rect(23, 192, 44, 313), nullptr, 4, 192, 292, handle, track,
-                                      Point());
+    auto* slider =
+        new VerticalSlider(Rect(23, 192, 44, 313), nullptr, 4, 192, 292, handle, track, Point());
     slider->setValue(0.3f);
     frame.addView(slider);
     auto* meter = new LevelMeter(Rect(140, 202, 148, 303), lit, unlit, 14, 2);

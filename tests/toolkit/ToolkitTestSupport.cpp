@@ -11,6 +11,14 @@ void put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
     b[at] = uint8_t(v);
     b[at + 1] = uint8_t(v >> 8);
 }
+
+// The font caches live for the whole process; freeing them at the end keeps leak checks clean.
+class FontCacheRelease : public ::testing::Environment {
+public:
+    void TearDown() override { headless::releaseFontCaches(); }
+};
+[[maybe_unused]] ::testing::Environment* const fontCacheRelease =
+    ::testing::AddGlobalTestEnvironment(new FontCacheRelease);
 }  // namespace
 
 std::vector<uint8_t> makeBmp(int32_t width, int32_t height,

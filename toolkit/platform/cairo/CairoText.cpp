@@ -1,4 +1,6 @@
 // Fonts found by name through fontconfig (cairo's toy font faces) and one-line text drawing.
+#include <fontconfig/fontconfig.h>
+
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -32,6 +34,15 @@ void setColor(cairo_t* cr, Color c) {
 }
 
 }  // namespace
+
+namespace cairo_backend {
+
+void releaseStaticData() {
+    cairo_debug_reset_static_data();
+    FcFini();
+}
+
+}  // namespace cairo_backend
 
 namespace platform {
 

@@ -40,6 +40,8 @@ NativeSurface* wrapSurface(cairo_surface_t* surface, int32_t width, int32_t heig
 Color pixelAt(NativeSurface* surface, int32_t x, int32_t y);
 // Writes the surface as PNG; false on failure.
 bool writePng(NativeSurface* surface, const char* path);
+// Frees cairo's and fontconfig's process-wide caches; only when no cairo object is left.
+void releaseStaticData();
 
 }  // namespace cairo_backend
 }  // namespace brindlet

@@ -71,6 +71,9 @@ Color getWindowPixel(NativeWindow* window, int32_t x, int32_t y);
 // Writes a PNG, creating missing folders; false on failure.
 bool savePng(NativeSurface* surface, const std::string& path);
 bool saveWindowPng(NativeWindow* window, const std::string& path);
+// Frees the font caches the drawing library keeps for the whole process, so leak checkers see a
+// clean exit; call at the end of a test program, when no window, surface or font is left.
+void releaseFontCaches();
 
 // ---- Resources -------------------------------------------------------------------------------
 // Bytes served for bitmap resource `id` ahead of the module's own bitmaps.

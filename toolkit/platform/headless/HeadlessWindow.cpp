@@ -243,6 +243,10 @@ bool saveWindowPng(NativeWindow* window, const std::string& path) {
     return savePng(getWindowSurface(window), path);
 }
 
+void releaseFontCaches() {
+    cairo_backend::releaseStaticData();
+}
+
 NativeEditField* getOpenEditField() {
     return state().editFields.empty() ? nullptr : state().editFields.back();
 }
