@@ -1,0 +1,133 @@
+// Counts heap allocations: the audio path and the parameter/MIDI entries must make none, and a
+// take buffer that cannot be allocated leaves an engine that still answers with the dry signal.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "engine/Engine.h"
+#include "tests/engine/EngineRender.h"
+
+namespace {
+
+std::atomic<int> allocations{0};
+std::atomic<int> failNothrowAfter{-1};  // fail the nothrow allocation after this many, or -1
+
+void* allocate(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void* allocateOrFail(std::size_t size) {
+    int left = failNothrowAfter.load();
+    while (left >= 0) {
+        if (left == 0) return nullptr;
+        if (failNothrowAfter.compare_exchange_weak(left, left - 1)) break;
+    }
+    return allocate(size);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (void* p = allocate(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocateOrFail(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocateOrFail(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+
+namespace brindlet {
+namespace {
+
+// Feeds and automation without touching the heap.
+class QuietHost : public EngineHost {
+public:
+    Engine* engine = nullptr;
+    int feeds = 0;
+    bool hasEditor() const override { return true; }
+    void notifyEditor(int32_t, float) override { ++feeds; }
+    void automateParameter(int32_t index, float value) override {
+        engine->setParameter(index, value);
+    }
+};
+
+TEST(EngineAllocation, AudioParameterAndMidiPathsNeverAllocate) {
+    const StereoSignal in = test::demoSeconds(2.0f);
+    StereoSignal out = in;
+    QuietHost host;
+    Engine engine(&host);
+    host.engine = &engine;
+    engine.mainsOn(44100.0f);
+
+    const int probe = allocations.load();
+    ::operator delete(::operator new(sizeof(int)));  // a call, which cannot be elided
+    ASSERT_EQ(allocations.load(), probe + 1);        // the counting allocator is in place
+
+    const int before = allocations.load();
+    for (std::size_t start = 0, block = 0; start + 256 <= in.left.size(); start += 256, ++block) {
+        const int preset = static_cast<int>(block / 40) % kNumFactoryPresets;
+        for (int32_t i = 0; i < kNumParams; ++i) {
+            engine.setParameter(i, kFactoryPresetTable[preset].values[i]);
+        }
+        if (block % 25 == 0) engine.midiMessage(0x90, static_cast<uint8_t>(30 + block % 31), 90);
+        engine.midiMessage(0x80, 40, 20);
+        (void)engine.getParameter(static_cast<int32_t>(block % kNumParams));
+        const float* i[2] = {in.left.data() + start, in.right.data() + start};
+        float* o[2] = {out.left.data() + start, out.right.data() + start};
+        if (block % 2) {
+            engine.process(i, o, 256);
+        } else {
+            engine.processReplacing(i, o, 256);
+        }
+    }
+    EXPECT_EQ(allocations.load(), before);
+    EXPECT_GT(host.feeds, 0);
+}
+
+TEST(EngineAllocation, FailedBufferAllocationLeavesTheDrySignal) {
+    const StereoSignal in = test::demoSeconds(0.5f);
+    for (int failAfter : {0, 1}) {  // the first buffer, or the second after the first
+        Engine engine(nullptr);
+        engine.setParameter(kMix, 0.5f);
+        failNothrowAfter.store(failAfter);
+        engine.mainsOn(44100.0f);
+        failNothrowAfter.store(-1);
+        const StereoSignal dry = test::render(engine, in, 512);
+        for (std::size_t k = 0; k < in.left.size(); ++k) ASSERT_EQ(dry.left[k], 0.5f * in.left[k]);
+        engine.mainsOn(44100.0f);  // the same rate is tried again
+        Engine reference(nullptr);
+        reference.setParameter(kMix, 0.5f);
+        reference.mainsOn(44100.0f);
+        EXPECT_TRUE(
+            test::sameBits(test::render(engine, in, 512), test::render(reference, in, 512)));
+    }
+}
+
+}  // namespace
+}  // namespace brindlet

@@ -1,0 +1,106 @@
+// Audio, parameter, program, MIDI and display threads on one engine at once (run under TSan).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "tests/engine/EngineRender.h"
+
+namespace brindlet {
+namespace {
+
+class CountingHost : public EngineHost {
+public:
+    Engine* engine = nullptr;
+    std::atomic<int> feeds{0};
+    std::atomic<int> automations{0};
+    bool hasEditor() const override { return true; }
+    void notifyEditor(int32_t, float) override { feeds.fetch_add(1, std::memory_order_relaxed); }
+    void automateParameter(int32_t index, float value) override {
+        automations.fetch_add(1, std::memory_order_relaxed);
+        engine->setParameter(index, value);
+    }
+};
+
+uint32_t nextRandom(uint32_t& state) {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+}
+
+TEST(EngineThreads, AudioRunsWhileOtherThreadsSetParametersProgramsAndNotes) {
+    const StereoSignal in = test::demoSeconds(2.0f);
+    CountingHost host;
+    Engine engine(&host);
+    host.engine = &engine;
+    engine.mainsOn(44100.0f);
+
+    std::atomic<bool> stop{false};
+    std::atomic<long> blocks{0}, nonFinite{0};
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+
+    std::thread audio([&] {
+        constexpr std::size_t kBlock = 256;
+        std::vector<float> left(kBlock), right(kBlock);
+        std::size_t start = 0;
+        while (!stop.load()) {
+            if (start + kBlock > in.left.size()) start = 0;
+            const float* i[2] = {in.left.data() + start, in.right.data() + start};
+            float* o[2] = {left.data(), right.data()};
+            engine.processReplacing(i, o, kBlock);
+            for (std::size_t k = 0; k < kBlock; ++k) {
+                nonFinite += !std::isfinite(left[k]) || !std::isfinite(right[k]);
+            }
+            start += kBlock;
+            ++blocks;
+        }
+    });
+    std::thread parameters([&] {
+        uint32_t seed = 1;
+        for (long n = 0; !stop.load(); ++n) {
+            if (n % 64 == 0) {
+                const auto& row = kFactoryPresetTable[nextRandom(seed) % kNumFactoryPresets];
+                for (int32_t i = 0; i < kNumParams; ++i) engine.setParameter(i, row.values[i]);
+            } else {
+                const auto index = static_cast<int32_t>(nextRandom(seed) % kNumParams);
+                engine.setParameter(index, static_cast<float>(nextRandom(seed) % 1001) / 1000.0f);
+            }
+            if (n % 16 == 0) std::this_thread::yield();
+        }
+    });
+    std::thread midi([&] {
+        uint32_t seed = 2;
+        while (!stop.load()) {
+            const auto note = static_cast<uint8_t>(nextRandom(seed) % 72);
+            engine.midiMessage(nextRandom(seed) % 3 ? 0x90 : 0x80, note,
+                               static_cast<uint8_t>(nextRandom(seed) % 128));
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    std::thread display([&] {
+        char text[kMaxTextBytes];
+        for (int32_t n = 0; !stop.load(); ++n) {
+            const int32_t index = n % kNumParams;
+            (void)engine.getParameter(index);
+            engine.parameterDisplay(index, text);
+            if (n % 16 == 0) std::this_thread::yield();
+        }
+    });
+
+    while (std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    stop.store(true);
+    for (std::thread* t : {&audio, &parameters, &midi, &display}) t->join();
+
+    EXPECT_GT(blocks.load(), 100);
+    EXPECT_EQ(nonFinite.load(), 0);
+    EXPECT_GT(host.feeds.load(), 0);
+    EXPECT_GT(host.automations.load(), 0);
+}
+
+}  // namespace
+}  // namespace brindlet
