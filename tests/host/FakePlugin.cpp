@@ -22,6 +22,7 @@ struct Fake {
     int program = 0;
     int eventsSeen = 0;
     int lastNote = -1;
+    int lastDelta = -1;
 };
 
 Fake* self(AEffect* effect) {
@@ -39,6 +40,7 @@ intptr_t countEvents(Fake* fake, const VstEvents* events) {
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(list[i]);
         ++fake->eventsSeen;
         if ((midi->midiData[0] & 0xf0) == 0x90) fake->lastNote = midi->midiData[1];
+        fake->lastDelta = midi->deltaFrames;
     }
     return 1;
 }
@@ -109,6 +111,7 @@ float getParameter(AEffect* effect, int32_t index) {
     if (index >= 0 && index < kParams) return fake->params[index];
     if (index == 100) return static_cast<float>(fake->eventsSeen);
     if (index == 101) return static_cast<float>(fake->lastNote);
+    if (index == 102) return static_cast<float>(fake->lastDelta);
     return 0.0f;
 }
 
