@@ -1,0 +1,273 @@
+// The editor's own controls: the toggle, the position switch, the text display and the entry.
+#include <cstring>
+#include <string>
+
+#include "editor/OnOffButton.h"
+#include "editor/TextEdit.h"
+#include "editor/VerticalSwitch.h"
+#include "tests/editor/EditorTestSupport.h"
+#include "tests/toolkit/ToolkitTestSupport.h"
+#include "toolkit/bitmap/Bitmap.h"
+
+namespace brindlet::test {
+namespace {
+
+constexpr Color kImageColors[4] = {{200, 0, 0, 0}, {0, 200, 0, 0}, {0, 0, 200, 0}, {90, 90, 90, 0}};
+
+class ControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        headless::reset();
+        frame = new Frame(Rect(0, 0, 465, 360), fakeParentWindow(), &recorder);
+        recorder.frame = frame;
+        window = frame->getWindow();
+        headless::paint(window, Rect(0, 0, 465, 360));
+    }
+    void TearDown() override {
+        delete frame;
+        for (Bitmap* b : bitmaps) b->release();
+        headless::reset();
+    }
+    // A bitmap of `images` stacked images of w x h, image k filled with kImageColors[k].
+    Bitmap* stackedBitmap(int32_t w, int32_t h, int32_t images) {
+        const std::vector<uint8_t> bmp =
+            makeBmp(w, h * images, [h](int32_t, int32_t y) { return kImageColors[y / h]; });
+        bitmaps.push_back(new Bitmap(bmp.data(), bmp.size()));
+        return bitmaps.back();
+    }
+    Color at(int32_t x, int32_t y) const { return headless::getWindowPixel(window, x, y); }
+    void press(const Point& where, uint32_t physical = kPhysicalLeft,
+               const std::vector<headless::InputStep>& moves = {}) {
+        headless::press(window, where, physical, moves);
+    }
+
+    RecordingEditor recorder;
+    RecordingListener listener;
+    Frame* frame = nullptr;
+    NativeWindow* window = nullptr;
+    std::vector<Bitmap*> bitmaps;
+};
+
+// ---- Toggle ----------------------------------------------------------------------------------
+
+TEST_F(ControlsTest, ToggleFlipsOnEveryLeftPressAndAlwaysReports) {
+    auto* toggle = new OnOffButton(Rect(83, 84, 140, 99), &listener, 13, stackedBitmap(57, 15, 2));
+    frame->addView(toggle);
+    press({90, 90});
+    press({90, 90}, kPhysicalLeft | kPhysicalShift);  // modifiers may be held
+    press({90, 90}, kPhysicalRight);                  // ignored
+    EXPECT_EQ(listener.values(), (std::vector<float>{1.0f, 0.0f}));
+    EXPECT_TRUE(recorder.events.empty());  // no edit bracket for a toggle
+    toggle->setValue(0.3f);                // on from outside: the lower image
+    frame->idle();
+    EXPECT_EQ(at(100, 90), kImageColors[1]);
+    press({90, 90});
+    EXPECT_EQ(toggle->getValue(), 1.0f);
+    toggle->setValue(0.0f);
+    frame->idle();
+    EXPECT_EQ(at(100, 90), kImageColors[0]);
+}
+
+// ---- Switch ----------------------------------------------------------------------------------
+
+TEST_F(ControlsTest, SwitchBandsOf25AndAHalfPixels) {
+    auto* sw = new VerticalSwitch(Rect(194, 200, 250, 302), &listener, 8, 102, 4,
+                                  stackedBitmap(56, 102, 4));
+    frame->addView(sw);
+    EXPECT_EQ(sw->getDefaultValue(), 0.0f);
+    const std::pair<int32_t, float> clicks[] = {
+        {277, 1.0f},        {200, 0.0f},        {226, 1.0f / 3.0f}, {225, 0.0f},
+        {251, 2.0f / 3.0f}, {250, 1.0f / 3.0f}, {276, 2.0f / 3.0f}, {302, 1.0f},
+    };
+    for (const auto& [v, expected] : clicks) {
+        press({220, v});
+        EXPECT_EQ(sw->getValue(), expected) << v;
+    }
+    EXPECT_EQ(recorder.events.front(), "begin 8");
+    EXPECT_EQ(recorder.events.back(), "end 8");
+}
+
+TEST_F(ControlsTest, SwitchDrawsTheImageOfItsPosition) {
+    auto* sw = new VerticalSwitch(Rect(194, 200, 250, 302), &listener, 8, 102, 4,
+                                  stackedBitmap(56, 102, 4));
+    frame->addView(sw);
+    for (int32_t p = 0; p < 4; ++p) {
+        sw->setValue(static_cast<float>(p) / 3.0f);  // 0.6666667 maps back to 2
+        frame->idle();
+        EXPECT_EQ(at(220, 250), kImageColors[p]) << p;
+    }
+    sw->setValue(7.0f);  // no image beyond the last
+    frame->idle();
+    EXPECT_EQ(at(220, 250), kImageColors[3]);
+}
+
+TEST_F(ControlsTest, SwitchDragClampsAndReportsOnlyChanges) {
+    auto* sw = new VerticalSwitch(Rect(194, 200, 250, 302), &listener, 8, 102, 4, nullptr);
+    frame->addView(sw);
+    sw->setValue(1.0f);
+    press({220, 210}, kPhysicalLeft,
+          dragSteps({{220, 212}, {220, 190}, {220, 120}, {220, 240}, {220, 400}}));
+    // 210, 212, 190 (a small negative band truncates to 0) and 120 all give 0.
+    EXPECT_EQ(listener.values(), (std::vector<float>{0.0f, 1.0f / 3.0f, 1.0f}));
+    // A modifier pressed during the drag ends it.
+    listener.reports.clear();
+    press({220, 210}, kPhysicalLeft, {{kPhysicalLeft | kPhysicalShift, {220, 290}}});
+    EXPECT_EQ(listener.values(), (std::vector<float>{0.0f}));
+}
+
+TEST_F(ControlsTest, SwitchControlClickResetsToZeroWithoutEditBracket) {
+    auto* sw = new VerticalSwitch(Rect(194, 200, 250, 302), &listener, 8, 102, 4,
+                                  stackedBitmap(56, 102, 4));
+    frame->addView(sw);
+    frame->idle();  // drawn at 0: clean
+    press({220, 290}, kPhysicalLeft | kPhysicalControl);
+    EXPECT_TRUE(listener.reports.empty());
+    sw->setValue(2.0f / 3.0f);
+    frame->idle();
+    press({220, 290}, kPhysicalLeft | kPhysicalControl);
+    EXPECT_EQ(listener.values(), (std::vector<float>{0.0f}));
+    EXPECT_TRUE(recorder.events.empty());
+}
+
+// ---- Text display ----------------------------------------------------------------------------
+
+void formatPercent(float value, char* text) {
+    std::snprintf(text, 32, "%d%%", static_cast<int>(value * 100.0f));
+}
+
+TEST_F(ControlsTest, TextDisplayDrawsFillEdgesAndText) {
+    auto* plain = new TextDisplay(Rect(10, 10, 80, 30), nullptr, 0);
+    plain->setTransparent(false);
+    plain->setBackColor({0, 0, 90, 0});
+    plain->setFrameColor({200, 200, 0, 0});
+    plain->setValue(0.5f);
+    auto* edged = new TextDisplay(Rect(10, 40, 80, 60), nullptr, kStyle3DIn | kStyleNoText);
+    edged->setTransparent(false);
+    edged->setBackColor({0, 90, 0, 0});
+    edged->setFrameColor({250, 250, 250, 0});
+    auto* hidden = new TextDisplay(Rect(10, 70, 80, 90), nullptr, kStyleNoDraw);
+    EXPECT_FALSE(hidden->isDirty());  // starts clean
+    hidden->setStringConvert(formatPercent);
+    frame->addView(plain);
+    frame->addView(edged);
+    frame->addView(hidden);
+    hidden->setDirty(true);
+    frame->idle();
+    EXPECT_EQ(at(10, 10), (Color{200, 200, 0, 0}));    // the outline
+    EXPECT_EQ(at(12, 12), (Color{0, 0, 90, 0}));       // the fill
+    EXPECT_EQ(at(10, 45), (Color{0, 90, 0, 0}));       // 3D in: upper-left in the back colour
+    EXPECT_EQ(at(80, 45), (Color{250, 250, 250, 0}));  // lower-right in the frame colour
+    EXPECT_EQ(at(45, 80), (Color{0, 0, 0, 0}));        // nothing at all
+    // The text "0.50" is drawn in white (smoothed at its edges) over the fill.
+    int32_t light = 0;
+    for (int32_t y = 11; y < 30; ++y) {
+        for (int32_t x = 11; x < 80; ++x) light += at(x, y).red > 128;
+    }
+    EXPECT_GT(light, 10);
+    EXPECT_TRUE(headless::saveWindowPng(window, picturePath("text-display")));
+}
+
+TEST_F(ControlsTest, TextDisplaySettersMarkDirtyOnlyForVisibleChanges) {
+    auto* t = new TextDisplay(Rect(10, 10, 80, 30), nullptr, 0);
+    frame->addView(t);
+    t->setFontColor({255, 255, 255, 77});  // only the alpha differs
+    t->setAlign(alignCenter);
+    t->setFont(fontNormal);
+    t->setTextTransparent(false);
+    t->setStringConvert(formatPercent);
+    EXPECT_TRUE(t->isDirty());  // never drawn yet
+    frame->idle();
+    ASSERT_FALSE(t->isDirty());
+    t->setFontColor({255, 255, 255, 0});
+    t->setStyle(0);
+    t->setFontStyle(0);
+    EXPECT_FALSE(t->isDirty());
+    t->setBackColor({1, 0, 0, 0});
+    EXPECT_TRUE(t->isDirty());
+}
+
+// ---- Text entry ------------------------------------------------------------------------------
+
+TEST_F(ControlsTest, EntryOpensTheNativeFieldOverItselfAndReportsOnlyChanges) {
+    auto* entry =
+        new TextEdit(Rect(385, 127, 428, 146), &listener, 41, "0.5000", nullptr, kStyle3DIn);
+    entry->setFontColor({255, 0, 0, 0});
+    frame->addView(entry);
+    press({400, 135});
+    NativeEditField* field = headless::getOpenEditField();
+    ASSERT_NE(field, nullptr);
+    const headless::EditFieldState state = headless::getEditFieldState(field);
+    EXPECT_EQ(state.bounds, Rect(385, 127, 429, 147));
+    EXPECT_EQ(state.text, "0.5000");
+    EXPECT_TRUE(state.allSelected);
+    EXPECT_TRUE(state.focused);
+    EXPECT_EQ(state.align, alignCenter);
+    EXPECT_EQ(state.maxLength, 255);
+    EXPECT_EQ(state.textColor, (Color{255, 0, 0, 0}));
+    EXPECT_EQ(state.fontHeight, -12);  // the table's size fits the 19-pixel field
+    EXPECT_EQ(frame->getFocusView(), entry);
+    press({400, 135});  // a second click on the open field does nothing
+    EXPECT_EQ(headless::getEditFieldCount(), 1);
+    headless::pressEnterInEditField(field);
+    EXPECT_TRUE(listener.reports.empty());
+    EXPECT_EQ(frame->getFocusView(), nullptr);
+
+    press({400, 135});
+    headless::typeIntoEditField(headless::getOpenEditField(), "0.25");
+    headless::pressEnterInEditField(headless::getOpenEditField());
+    ASSERT_EQ(listener.reports.size(), 1u);
+    EXPECT_EQ(listener.reports[0].tag, 41);
+    EXPECT_TRUE(listener.reports[0].withContext);  // a temporary context on the window
+    char text[kTextBufferSize];
+    entry->getText(text);
+    EXPECT_STREQ(text, "0.25");
+    EXPECT_EQ(entry->getValue(), 0.0f);  // the value is not touched
+}
+
+TEST_F(ControlsTest, EntryWithDoubleClickStyleOpensOnTheSecondClickOnly) {
+    auto* entry = new TextEdit(Rect(385, 127, 428, 146), &listener, 41, nullptr, nullptr,
+                               kStyle3DIn | kStyleDoubleClick);
+    frame->addView(entry);
+    headless::setTicks(1000);
+    press({400, 135});
+    EXPECT_EQ(headless::getEditFieldCount(), 0);
+    headless::advanceTicks(600);  // longer than the double-click time
+    press({400, 135});
+    EXPECT_EQ(headless::getEditFieldCount(), 0);
+    headless::advanceTicks(100);
+    press({400, 135});
+    EXPECT_EQ(headless::getEditFieldCount(), 1);
+}
+
+TEST_F(ControlsTest, EntryTextsAreBoundedAndNullIsIgnored) {
+    const std::string longText(1000, 'x');
+    auto* entry =
+        new TextEdit(Rect(385, 127, 428, 146), &listener, 41, longText.c_str(), nullptr, 0);
+    frame->addView(entry);
+    char text[kTextBufferSize];
+    entry->getText(text);
+    EXPECT_EQ(std::strlen(text), 255u);
+    frame->idle();
+    ASSERT_FALSE(entry->isDirty());
+    entry->setText(nullptr);
+    EXPECT_FALSE(entry->isDirty());
+    entry->setText(longText.c_str());  // the same first 255 characters
+    EXPECT_FALSE(entry->isDirty());
+    entry->setText("1");
+    EXPECT_TRUE(entry->isDirty());
+    entry->getText(nullptr);
+}
+
+TEST_F(ControlsTest, DestroyingTheFrameClosesAnOpenField) {
+    auto* entry = new TextEdit(Rect(385, 127, 428, 146), &listener, 41, "a", nullptr, 0);
+    frame->addView(entry);
+    press({400, 135});
+    headless::typeIntoEditField(headless::getOpenEditField(), "b");
+    delete frame;
+    frame = nullptr;
+    EXPECT_EQ(headless::getEditFieldCount(), 0);
+    EXPECT_EQ(listener.reports.size(), 1u);
+}
+
+}  // namespace
+}  // namespace brindlet::test
