@@ -469,5 +469,66 @@ TEST_F(HeadlessTest, NullContextsAreTolerated) {
     empty.drawString(nullptr, Rect(0, 0, 10, 10));
 }
 
+// ---- Native edit field seam ------------------------------------------------------------------
+
+// Closes its field from inside the field's own report, as a text entry does.
+class ClosingOwner : public EditFieldEvents {
+public:
+    void editFieldEnter() override { close("enter"); }
+    void editFieldFocusLost() override { close("focus"); }
+    void close(const char* why) {
+        char text[8];
+        platform::getEditFieldText(field, text, sizeof text);
+        seen.push_back(std::string(why) + ":" + text);
+        platform::destroyEditField(field);
+        field = nullptr;
+    }
+    NativeEditField* field = nullptr;
+    std::vector<std::string> seen;
+};
+
+TEST_F(HeadlessTest, EditFieldOpensSelectedTakesTypingAndReports) {
+    Frame frame(Rect(0, 0, 465, 360), &dummyParent, nullptr);
+    EditFieldSpec spec;
+    spec.bounds = Rect(385, 127, 429, 147);
+    spec.text = "0.5000";
+    spec.textColor = kRedColor;
+    spec.maxLength = 10;
+    ClosingOwner owner;
+    EXPECT_EQ(platform::createEditField(nullptr, spec, &owner), nullptr);
+    owner.field = platform::createEditField(frame.getWindow(), spec, &owner);
+    ASSERT_NE(owner.field, nullptr);
+    EXPECT_EQ(headless::getOpenEditField(), owner.field);
+    headless::EditFieldState state = headless::getEditFieldState(owner.field);
+    EXPECT_EQ(state.bounds, spec.bounds);
+    EXPECT_EQ(state.text, "0.5000");
+    EXPECT_TRUE(state.allSelected);
+    EXPECT_TRUE(state.focused);
+    EXPECT_EQ(state.textColor, kRedColor);
+
+    headless::typeIntoEditField(owner.field, "0.25");  // replaces the selection
+    headless::typeIntoEditField(owner.field, "1234567890");
+    EXPECT_EQ(headless::getEditFieldState(owner.field).text, "0.25123456");  // the length limit
+    headless::pressEnterInEditField(owner.field);
+    EXPECT_EQ(owner.seen, std::vector<std::string>{"enter:0.25123"});  // 7 bytes and the zero
+    EXPECT_EQ(headless::getOpenEditField(), nullptr);
+
+    owner.field = platform::createEditField(frame.getWindow(), spec, &owner);
+    headless::moveFocusAway(owner.field);
+    EXPECT_EQ(owner.seen.back(), "focus:0.5000");
+    platform::destroyEditField(nullptr);
+    EXPECT_EQ(platform::getEditFieldText(nullptr, nullptr, 0), 0);
+}
+
+TEST_F(HeadlessTest, EditFieldsGoWithTheirWindow) {
+    {
+        Frame frame(Rect(0, 0, 100, 100), &dummyParent, nullptr);
+        EditFieldSpec spec;
+        platform::createEditField(frame.getWindow(), spec, nullptr);
+        EXPECT_EQ(headless::getEditFieldCount(), 1);
+    }
+    EXPECT_EQ(headless::getEditFieldCount(), 0);
+}
+
 }  // namespace
 }  // namespace brindlet

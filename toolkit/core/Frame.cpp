@@ -7,29 +7,13 @@
 #include "toolkit/bitmap/Bitmap.h"
 #include "toolkit/core/FrameEditor.h"
 #include "toolkit/draw/DrawContext.h"
+#include "toolkit/draw/WindowDrawContext.h"
 
 namespace brindlet {
 
 namespace {
 constexpr int32_t kViewListGrowth = 20;
 
-// A context drawing straight onto the frame's window for the length of one call.
-class WindowContext {
-public:
-    WindowContext(Frame* frame, NativeWindow* window)
-        : window(window),
-          surface(platform::beginWindowDrawing(window)),
-          context(frame, surface, window) {}
-    ~WindowContext() {
-        if (surface) platform::endWindowDrawing(window, surface);
-    }
-    DrawContext* get() { return &context; }
-
-private:
-    NativeWindow* window;
-    NativeSurface* surface;
-    DrawContext context;
-};
 }  // namespace
 
 Frame::Frame(const Rect& bounds, void* parentWindow, FrameEditor* editor)
@@ -177,17 +161,17 @@ void Frame::idle() {
             std::any_of(views, views + viewCount, [](const View* v) { return v->isDirty(); });
         if (!anyDirty) return;
     }
-    WindowContext context(this, window);
-    redrawIfDirty(context.get());
+    WindowDrawContext context(this);
+    redrawIfDirty(&context);
 }
 
 void Frame::redrawView(View* view) {
     if (!window) return;
-    WindowContext context(this, window);
+    WindowDrawContext context(this);
     if (view && containsView(view)) {
-        view->draw(context.get());
+        view->draw(&context);
     } else {
-        draw(context.get());
+        draw(&context);
     }
 }
 
@@ -246,8 +230,8 @@ bool Frame::onWheel(DrawContext* context, const Point&, float distance) {
     }
     if (!target) return false;
     if (context) return target->onWheel(context, location, distance);
-    WindowContext temporary(this, window);
-    return target->onWheel(temporary.get(), location, distance);
+    WindowDrawContext temporary(this);
+    return target->onWheel(&temporary, location, distance);
 }
 
 bool Frame::getCursorLocation(Point& where) const {
