@@ -2,6 +2,7 @@
 #include "host/PlotWriter.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <array>
@@ -313,6 +314,11 @@ bool writePlot(const std::string& path, const PlotData& data, std::string& error
         return false;
     }
     return true;
+}
+
+void releasePlotResources() {
+    cairo_debug_reset_static_data();
+    FcFini();
 }
 
 }  // namespace brindlet

@@ -21,4 +21,8 @@ struct PlotData {
 
 bool writePlot(const std::string& path, const PlotData& data, std::string& error);
 
+// Frees cairo's and fontconfig's process-wide caches; only when no drawing follows (at exit,
+// so leak checkers see a clean process).
+void releasePlotResources();
+
 }  // namespace brindlet
