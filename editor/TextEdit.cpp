@@ -9,6 +9,7 @@
 #include "toolkit/core/ControlListener.h"
 #include "toolkit/core/Frame.h"
 #include "toolkit/draw/DrawContext.h"
+#include "toolkit/draw/WindowDrawContext.h"
 
 namespace brindlet {
 
@@ -140,15 +141,9 @@ void TextEdit::reportChange(DrawContext* context) {
         l->valueChanged(context, this);
         return;
     }
-    Frame* frame = getFrame();
-    NativeWindow* window = frame->getWindow();
-    NativeSurface* surface = platform::beginWindowDrawing(window);
-    {
-        DrawContext temporary(frame, surface, window);
-        if (View* parent = getParentView()) temporary.setOffset(parent->bounds().topLeft());
-        l->valueChanged(&temporary, this);
-    }
-    if (surface) platform::endWindowDrawing(window, surface);
+    WindowDrawContext temporary(getFrame());
+    if (View* parent = getParentView()) temporary.setOffset(parent->bounds().topLeft());
+    l->valueChanged(&temporary, this);
 }
 
 void TextEdit::editFieldEnter() {
