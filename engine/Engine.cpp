@@ -12,6 +12,16 @@ namespace {
 constexpr double kSemitoneDown = 0.943874312681693417;  // 2^(-1/12)
 constexpr int kHighestSweepNote = 60;
 
+// The sweep's next rate for the voices, with the trigger's modulation and feed permission.
+struct SweepRate {
+    PitchSweep& sweep;
+    const OnsetTrigger& trigger;
+    const EditorFeed& feed;
+    BRINDLET_FRAME_STEP float operator()() const {
+        return sweep.nextRate(trigger.envModValue(), trigger.feedEnabled(), feed);
+    }
+};
+
 bool channelsPresent(const float* const* inputs, float* const* outputs) {
     return inputs != nullptr && outputs != nullptr && inputs[0] != nullptr &&
            inputs[1] != nullptr && outputs[0] != nullptr && outputs[1] != nullptr;
@@ -163,9 +173,7 @@ void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_
     float lastRight = lastOutRight_;
     const float slew = sweep.slewStep();
     const float negSlew = sweep.negSlewStep();
-    auto nextRate = [&] {
-        return sweep.nextRate(trigger.envModValue(), trigger.feedEnabled(), feed);
-    };
+    const SweepRate nextRate{sweep, trigger, feed};
     const float* inL = inputs[0];
     const float* inR = inputs[1];
     float* outL = outputs[0];
@@ -189,10 +197,9 @@ void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_
         }
         feedbackSmoothed = slewTowards(feedbackSmoothed, feedbackTarget, slew, negSlew);
         mixSmoothed = slewTowards(mixSmoothed, p.mix, slew, negSlew);
-        lastLeft = voices.renderVoice<0>(feedbackSmoothed * lastLeft + inLeft, trigger.gateGain(),
-                                         nextRate, feed);
-        lastRight = voices.renderVoice<1>(lastRight * feedbackSmoothed + inRight,
-                                          trigger.gateGain(), nextRate, feed);
+        voices.renderFrame(feedbackSmoothed * lastLeft + inLeft,
+                           lastRight * feedbackSmoothed + inRight, trigger.gateGain(), nextRate,
+                           feed, lastLeft, lastRight);
         emit<Adding>(outL, k, (1.0f - mixSmoothed) * inLeft + lastLeft * mixSmoothed);
         emit<Adding>(outR, k, (1.0f - mixSmoothed) * inRight + lastRight * mixSmoothed);
         // The feedback recursion must not decay into denormals.

@@ -6,32 +6,43 @@
 
 namespace brindlet {
 
+// The per-frame steps are small functions of several classes; they must inline into the frame
+// loop so its local copies of the state stay in registers.
+#define BRINDLET_FRAME_STEP [[gnu::always_inline]] inline
+
 // Integer nearest to x, ties to even; x is a float product already rounded to single precision.
 inline float nearestEven(float x) {
     return std::nearbyint(x);
 }
 
+// The same for 0 <= x < 2^23, inline: adding 2^23 leaves no fraction bits, so the sum is
+// rounded to an integer by the addition itself (to nearest, ties to even).
+BRINDLET_FRAME_STEP float nearestEvenSmall(float x) {
+    constexpr float kNoFraction = 8388608.0f;
+    return (x + kNoFraction) - kNoFraction;
+}
+
 // Level below which recursive values are forced to zero so they never decay into denormals.
 // Written as !(|x| >= limit) so a NaN that slipped into a recursion is cleared as well.
 constexpr float kTinyLevel = 1e-8f;
-inline float flushTiny(float x) {
+BRINDLET_FRAME_STEP float flushTiny(float x) {
     return std::fabs(x) >= kTinyLevel ? x : 0.0f;
 }
 
 // Non-finite input samples count as silence; anything finite, denormals included, passes.
-inline float finiteOrZero(float x) {
+BRINDLET_FRAME_STEP float finiteOrZero(float x) {
     return std::isfinite(x) ? x : 0.0f;
 }
 
 // The slew rule shared by feedback and mix: a fixed step towards the target, then the target.
-inline float slewTowards(float value, float target, float step, float negStep) {
+BRINDLET_FRAME_STEP float slewTowards(float value, float target, float step, float negStep) {
     const float d = target - value;
     if (d >= step || d <= negStep) return d > 0.0f ? value + step : value - step;
     return target;
 }
 
 // Soft limit of the fed-back signal: unchanged up to ±0.5, then a parabola reaching ±1 at ±2.
-inline float shapeFeedback(float v) {
+BRINDLET_FRAME_STEP float shapeFeedback(float v) {
     const float y = v > 2.0f ? 2.0f : (v < -2.0f ? -2.0f : v);
     const float q = y * y * 0.13333334f + 0.46666667f;
     if (y > 0.5f) return q;

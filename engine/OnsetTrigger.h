@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/EditorFeed.h"
+#include "engine/EngineMath.h"
 #include "engine/EngineParameters.h"
 #include "engine/ParameterIndex.h"
 
@@ -30,8 +31,9 @@ public:
     bool midiPending() const { return midiTrigger_; }
 
     // One frame of input, before feedback is added.
-    TriggerEvents processFrame(float left, float right, const ParameterSnapshot& p,
-                               const EditorFeed& feed) {
+    BRINDLET_FRAME_STEP TriggerEvents processFrame(float left, float right,
+                                                   const ParameterSnapshot& p,
+                                                   const EditorFeed& feed) {
         detectLevel(left, right, feed);
         envModValue_ +=
             (envModGate_ * p.envModDepth * smoothLevel_ - envModValue_) * p.envAttackCoeff;
@@ -81,7 +83,7 @@ public:
     bool armed() const { return armed_; }
 
 private:
-    void detectLevel(float left, float right, const EditorFeed& feed) {
+    BRINDLET_FRAME_STEP void detectLevel(float left, float right, const EditorFeed& feed) {
         const float absLeft = std::fabs(left);
         const float absRight = std::fabs(right);
         const float peak = absLeft > absRight ? absLeft : absRight;
@@ -102,8 +104,20 @@ private:
             stepWindow(feed);
         }
     }
-    void endRise(const EditorFeed& feed);
-    void stepWindow(const EditorFeed& feed);
+    BRINDLET_FRAME_STEP void endRise(const EditorFeed& feed) {
+        riseRatio_ = (inputLevel_ - previousLow_) / inputLevel_;
+        rising_ = false;
+        feed.send(kFeedRise, riseRatio_);
+        feed.send(kFeedLevel, smoothLevel_);
+    }
+    BRINDLET_FRAME_STEP void stepWindow(const EditorFeed& feed) {
+        smoothStep_ = (inputLevel_ - windowPeak_) * holdStepScale_;
+        inputLevel_ = windowPeak_;
+        previousLow_ = windowPeak_;
+        holdCount_ = 0;
+        windowPeak_ = 0.0f;
+        feed.send(kFeedLevel, smoothLevel_);
+    }
 
     float inputLevel_ = 0.0f;
     uint32_t holdCount_ = 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/EditorFeed.h"
+#include "engine/EngineMath.h"
 #include "engine/EngineParameters.h"
 #include "engine/ParameterIndex.h"
 
@@ -17,9 +18,44 @@ public:
     float negSlewStep() const { return negSlewStep_; }
 
     // At a take start. `endChanged`: Pitch/ End was set since the previous take start.
-    void prepareSweep(TriggerMode mode, const ParameterSnapshot& p, bool endChanged);
+    BRINDLET_FRAME_STEP void prepareSweep(TriggerMode mode, const ParameterSnapshot& p,
+                                          bool endChanged) {
+        latchedDecay_ = p.pitchDecay;
+        sweepShapeWeight_ = p.pitchShape;
+        latchedStart_ = p.pitchStart;
+        sweepTarget_ = p.pitchEnd;
+        sweepSpan_ = latchedStart_ - p.pitchEnd;
+        sweepDescending_ = p.pitchEnd < latchedStart_;
+        const float n = lengthFrames();
+        sweepStep_ = sweepSpan_ / n;
+        skipSlew_ = true;
+        expFactor_ = sweepExpFactor(n);
+        if (mode == TriggerMode::Normal) {
+            if (endChanged) sweepValue_ = p.pitchEnd;
+            return;
+        }
+        sweepStep_ = 0.0f;
+        sweepShapeWeight_ = 1.0f;
+        float hold = 0.0f;  // Mute
+        if (mode == TriggerMode::NoSlope) hold = latchedStart_;
+        if (mode == TriggerMode::Dry) hold = 1.0f;
+        sweepValue_ = hold;
+        sweepTarget_ = hold;
+    }
+
     // When the trigger fires.
-    void fireSweep(const ParameterSnapshot& p);
+    BRINDLET_FRAME_STEP void fireSweep(const ParameterSnapshot& p) {
+        sweepShapeWeight_ = p.pitchShape;
+        sweepTarget_ = p.pitchEnd;
+        sweepValue_ = p.pitchStart;
+        sweepDescending_ = p.pitchEnd < latchedStart_;
+        const float n = lengthFrames();
+        sweepStep_ = sweepSpan_ / n;
+        expState_ = 1.0f;
+        forceFeed_ = true;
+        expFactor_ = sweepExpFactor(n);
+    }
+
     // Selecting Normal mode while an onset is pending lets the take run on towards Pitch/ End.
     void resync(float pitchEnd) {
         sweepTarget_ = pitchEnd;
@@ -27,7 +63,8 @@ public:
     }
 
     // Once per frame while a voice plays.
-    float nextRate(float envModValue, bool feedEnabled, const EditorFeed& feed) {
+    BRINDLET_FRAME_STEP float nextRate(float envModValue, bool feedEnabled,
+                                       const EditorFeed& feed) {
         if (sweepDescending_) {
             if (sweepValue_ > sweepTarget_) sweepValue_ -= sweepStep_;
             if (sweepValue_ < sweepTarget_) sweepValue_ = sweepTarget_;

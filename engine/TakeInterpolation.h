@@ -7,27 +7,53 @@
 
 namespace brindlet {
 
-// The sample at position t (0 beyond `lastIndex`). The cubic needs sample i + 1 written in this
-// take (i + 1 < writePos) and a sample before i; otherwise the read is linear. `head` is the
-// newest sample the take being read has written: a voice just behind it would otherwise blend
-// in a sample of an older take (or extrapolate towards silence), so the newest one is held.
-// Reads reach up to two samples past `lastIndex`, so the buffer needs two guard samples.
-inline float interpolateTake(const float* buffer, float t, float lastIndex, uint32_t writePos,
-                             uint32_t head) {
+// Where and how to read a take at a position; the same for both channels of a frame.
+struct TakeReadPoint {
+    uint32_t i = 0;      // nearest sample, ties to even
+    float f = 0.0f;      // t − i, in −0.5..0.5
+    bool silent = true;  // beyond the last sample
+    bool linear = true;  // at the start of the take or at its newest sample
+    bool holdNewest = false;
+};
+
+// The cubic needs sample i + 1 written in this take (i + 1 < writePos) and a sample before i;
+// otherwise the read is linear. `head` is the newest sample the take being read has written:
+// a voice just behind it would otherwise blend in a sample of an older take (or extrapolate
+// towards silence), so the newest one is held instead.
+BRINDLET_FRAME_STEP TakeReadPoint locateRead(float t, float lastIndex, uint32_t writePos,
+                                             uint32_t head) {
+    TakeReadPoint point;
+    if (!(t <= lastIndex)) return point;
+    const float nearest = nearestEvenSmall(t);  // positions stay below 2 x 10^6
+    point.i = static_cast<uint32_t>(nearest);
+    point.f = t - nearest;
+    point.silent = false;
+    point.holdNewest = point.i >= head;
+    point.linear = point.i + 1 < 2 || point.i + 1 >= writePos;
+    return point;
+}
+
+// Reads up to two samples past the last one, so the buffer needs two guard samples.
+BRINDLET_FRAME_STEP float readTake(const float* buffer, const TakeReadPoint& point) {
     constexpr float kCubicScale = 0.16666667f;
-    if (!(t <= lastIndex)) return 0.0f;
-    const float nearest = nearestEven(t);
-    const auto i = static_cast<uint32_t>(nearest);
-    const float f = t - nearest;
+    if (point.silent) return 0.0f;
+    const uint32_t i = point.i;
+    const float f = point.f;
     const float d = buffer[i];
-    const float e = i < head ? buffer[i + 1] : d;
-    if (i + 1 < 2 || i + 1 >= writePos) return d + f * (e - d);
+    const float e = point.holdNewest ? d : buffer[i + 1];
+    if (point.linear) return d + f * (e - d);
     const float c = buffer[i - 1];
     const float g = buffer[i + 2];
     const float a2 = (c + e) * 0.5f - d;
     const float a3 = (d + g - 2.0f * (a2 + e)) * kCubicScale;
     const float a1 = a2 + d - a3 - c;
     return d + f * (a1 + f * (a2 + f * a3));
+}
+
+// The sample at position t (0 beyond `lastIndex`).
+inline float interpolateTake(const float* buffer, float t, float lastIndex, uint32_t writePos,
+                             uint32_t head) {
+    return readTake(buffer, locateRead(t, lastIndex, writePos, head));
 }
 
 }  // namespace brindlet

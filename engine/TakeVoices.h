@@ -24,57 +24,66 @@ public:
         crossfading_ = true;
     }
 
-    // One channel of one frame, left (0) before right (1). `nextRate` advances the sweep; it is
-    // called once per frame: by voice B on the left channel during a crossfade, otherwise by
-    // voice A on the right channel.
-    template <int Channel, class NextRate>
-    float renderVoice(float x, float gateGain, NextRate&& nextRate, const EditorFeed& feed) {
-        float* buffer = buffers_[Channel];
-        record(buffer, writePos_, x);
-        if (crossfading_) record(buffer, tailWritePos_, x);
+    // One frame of both channels: records the inputs and returns the voices' output. Both
+    // channels read at the same positions, which advance after the frame; `nextRate` advances
+    // the sweep once: for voice B during a crossfade, otherwise for voice A. The order of the
+    // state changes is that of rendering the left channel and then the right one.
+    template <class NextRate>
+    BRINDLET_FRAME_STEP void renderFrame(float xLeft, float xRight, float gateGain,
+                                         NextRate&& nextRate, const EditorFeed& feed,
+                                         float& outLeft, float& outRight) {
+        record(writePos_, xLeft, xRight);
+        if (crossfading_) record(tailWritePos_, xLeft, xRight);
         const bool activeA = posA_ < lastIndex_;
         if (!crossfading_ && !activeA) {
             if (idleFeedArmed_ && feed.open()) {
                 feed.send(kFeedIdle, 999.0f);
                 idleFeedArmed_ = false;
             }
-            return 0.0f;
+            outLeft = outRight = 0.0f;
+            return;
         }
-        // During a crossfade voice A plays the previous take, which goes on at tailWritePos.
-        const uint32_t headA = crossfading_ ? tailWritePos_ : writePos_;
-        const float outA = activeA ? interpolate(buffer, posA_, headA) * gateGain * gainA_ : 0.0f;
-        if (Channel == 1) {
-            if (!crossfading_) rateA_ = nextRate();
-            posA_ += rateA_;
-            if (rateA_ < kLowRateThreshold) {
-                gainA_ -= rampStep_;
-                if (gainA_ < 0.0f) gainA_ = 0.0f;
-            } else {
-                gainA_ += rampStep_;
-                if (gainA_ > 1.0f) gainA_ = 1.0f;
-            }
+        float aLeft = 0.0f, aRight = 0.0f;
+        if (activeA) {
+            // During a crossfade voice A plays the previous take, which goes on at tailWritePos.
+            const uint32_t headA = crossfading_ ? tailWritePos_ : writePos_;
+            const TakeReadPoint a = locateRead(posA_, lastIndex_, writePos_, headA);
+            aLeft = readTake(buffers_[0], a) * gateGain * gainA_;
+            aRight = readTake(buffers_[1], a) * gateGain * gainA_;
         }
-        float out = outA;
+        outLeft = aLeft;
+        outRight = aRight;
         if (crossfading_) {
-            if (Channel == 0) {
-                rateB_ = nextRate();
-                if (rateB_ < kLowRateThreshold) {
-                    gainB_ = rateB_ * kLowRateGain;
-                } else {
-                    gainB_ += slewStep_;
-                    if (gainB_ > 1.0f) gainB_ = 1.0f;
-                }
+            rateB_ = nextRate();
+            if (rateB_ < kLowRateThreshold) {
+                gainB_ = rateB_ * kLowRateGain;
+            } else {
+                gainB_ += slewStep_;
+                if (gainB_ > 1.0f) gainB_ = 1.0f;
             }
-            const float outB = interpolate(buffer, posB_, writePos_) * gainB_;
-            if (Channel == 1) posB_ += rateB_;
-            out = outA + static_cast<float>(writePos_) * xfadeStepLatched_ * (outB - outA);
+            const TakeReadPoint b = locateRead(posB_, lastIndex_, writePos_, writePos_);
+            const float bLeft = readTake(buffers_[0], b) * gainB_;
+            const float bRight = readTake(buffers_[1], b) * gainB_;
+            const float weight = static_cast<float>(writePos_) * xfadeStepLatched_;
+            outLeft = aLeft + weight * (bLeft - aLeft);
+            outRight = aRight + weight * (bRight - aRight);
+        } else {
+            rateA_ = nextRate();
         }
+        posA_ += rateA_;
+        if (rateA_ < kLowRateThreshold) {
+            gainA_ -= rampStep_;
+            if (gainA_ < 0.0f) gainA_ = 0.0f;
+        } else {
+            gainA_ += rampStep_;
+            if (gainA_ > 1.0f) gainA_ = 1.0f;
+        }
+        if (crossfading_) posB_ += rateB_;
         idleFeedArmed_ = true;
-        return out;
     }
 
     // After both channels of a frame; ends a crossfade and reopens the gate when it does.
-    void endFrame(const ParameterSnapshot& p, float& gateGain) {
+    BRINDLET_FRAME_STEP void endFrame(const ParameterSnapshot& p, float& gateGain) {
         if (writePos_ < historyLength_) writePos_ += 1;
         if (crossfading_ && static_cast<uint32_t>(xfadeLatched_) == writePos_) {
             xfadeLatched_ = p.xfadeSamples;
@@ -104,17 +113,16 @@ private:
     static constexpr float kLowRateThreshold = 0.01f;
     static constexpr float kLowRateGain = 100.0f;
 
-    void record(float* buffer, uint32_t p, float x) const {
+    BRINDLET_FRAME_STEP void record(uint32_t p, float xLeft, float xRight) const {
         if (p >= historyLength_) return;
         if (p < fadeStart_) {
-            buffer[p] = x;
+            buffers_[0][p] = xLeft;
+            buffers_[1][p] = xRight;
         } else {
-            buffer[p] = x * static_cast<float>(historyLength_ - p) * fadeStep_;
+            const auto left = static_cast<float>(historyLength_ - p);
+            buffers_[0][p] = xLeft * left * fadeStep_;
+            buffers_[1][p] = xRight * left * fadeStep_;
         }
-    }
-
-    float interpolate(const float* buffer, float t, uint32_t head) const {
-        return interpolateTake(buffer, t, lastIndex_, writePos_, head);
     }
 
     float* buffers_[2] = {nullptr, nullptr};

@@ -24,14 +24,15 @@ protected:
         voices.setSampleRate(44100.0f, 0.01f, buffer.channel(0), buffer.channel(1));
         p = EngineParameters().snapshot();
     }
-    // One frame with the same input on both channels; returns the left output.
+    // One frame with the same input on both channels (plus `left` on the left); returns the
+    // left output.
     float frame(float x, float left = 0.0f, float* right = nullptr) {
         auto nextRate = [this] {
             ++rateCalls;
             return rate;
         };
-        const float l = voices.renderVoice<0>(x + left, gate, nextRate, feed);
-        const float r = voices.renderVoice<1>(x, gate, nextRate, feed);
+        float l = 0.0f, r = 0.0f;
+        voices.renderFrame(x + left, x, gate, nextRate, feed, l, r);
         if (right != nullptr) *right = r;
         voices.endFrame(p, gate);
         return l;
@@ -158,8 +159,8 @@ TEST_F(TakeVoicesTest, NoIdleReportWithoutAnEditor) {
     auto nextRate = [] { return 1.0f; };
     voices.beginTake();
     for (uint32_t k = 0; k < kLength + 10; ++k) {
-        voices.renderVoice<0>(0.3f, gate, nextRate, closed);
-        voices.renderVoice<1>(0.3f, gate, nextRate, closed);
+        float l = 0.0f, r = 0.0f;
+        voices.renderFrame(0.3f, 0.3f, gate, nextRate, closed, l, r);
         voices.endFrame(p, gate);
     }
     EXPECT_TRUE(host.feeds.empty());
