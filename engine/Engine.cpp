@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/EngineMath.h"
+#include "engine/StereoSample.h"
 
 namespace brindlet {
 
@@ -117,7 +118,7 @@ void Engine::mainsOn(float sampleRate) {
 void Engine::sizeFor(float sampleRate) {
     trigger_.setSampleRate(sampleRate);
     sweep_.setSampleRate(sampleRate);
-    voices_.setSampleRate(sampleRate, sweep_.slewStep(), buffer_.channel(0), buffer_.channel(1));
+    voices_.setSampleRate(sampleRate, sweep_.slewStep(), buffer_.frames());
 }
 
 void Engine::process(const float* const* inputs, float* const* outputs, int32_t sampleFrames) {
@@ -148,15 +149,17 @@ template <bool Adding>
 void Engine::runDry(const float* const* inputs, float* const* outputs, int32_t frames, float mix) {
     const float dry = 1.0f - mix;
     for (int32_t k = 0; k < frames; ++k) {
-        emit<Adding>(outputs[0], k, dry * finiteOrZero(inputs[0][k]));
-        emit<Adding>(outputs[1], k, dry * finiteOrZero(inputs[1][k]));
+        const StereoSample in = finiteOrZero(stereo(inputs[0][k], inputs[1][k]));
+        emit<Adding>(outputs[0], k, dry * in[0]);
+        emit<Adding>(outputs[1], k, dry * in[1]);
     }
 }
 
 template <bool Adding>
 void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
-                       const ParameterSnapshot& p, const EditorFeed& feed) {
+                       const ParameterSnapshot& snapshot, const EditorFeed& feed) {
     // Local copies keep the state in registers and away from the sample buffers' aliasing.
+    const ParameterSnapshot p = snapshot;
     OnsetTrigger trigger = trigger_;
     PitchSweep sweep = sweep_;
     TakeVoices voices = voices_;
@@ -169,8 +172,7 @@ void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_
     float feedbackTarget = targetAtStart;
     float feedbackSmoothed = feedbackSmoothed_;
     float mixSmoothed = mixSmoothed_;
-    float lastLeft = lastOutLeft_;
-    float lastRight = lastOutRight_;
+    StereoSample last = stereo(lastOutLeft_, lastOutRight_);
     const float slew = sweep.slewStep();
     const float negSlew = sweep.negSlewStep();
     const SweepRate nextRate{sweep, trigger, feed};
@@ -180,9 +182,8 @@ void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_
     float* outR = outputs[1];
 
     for (int32_t k = 0; k < frames; ++k) {
-        const float inLeft = finiteOrZero(inL[k]);
-        const float inRight = finiteOrZero(inR[k]);
-        const TriggerEvents events = trigger.processFrame(inLeft, inRight, p, feed);
+        const StereoSample in = finiteOrZero(stereo(inL[k], inR[k]));
+        const TriggerEvents events = trigger.processFrame(in[0], in[1], p, feed);
         if (events.takeStart) {
             voices.beginTake();
             sweep.prepareSweep(p.trigMode, p, params_.takeEndChanged());
@@ -197,17 +198,14 @@ void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_
         }
         feedbackSmoothed = slewTowards(feedbackSmoothed, feedbackTarget, slew, negSlew);
         mixSmoothed = slewTowards(mixSmoothed, p.mix, slew, negSlew);
-        voices.renderFrame(feedbackSmoothed * lastLeft + inLeft,
-                           lastRight * feedbackSmoothed + inRight, trigger.gateGain(), nextRate,
-                           feed, lastLeft, lastRight);
-        emit<Adding>(outL, k, (1.0f - mixSmoothed) * inLeft + lastLeft * mixSmoothed);
-        emit<Adding>(outR, k, (1.0f - mixSmoothed) * inRight + lastRight * mixSmoothed);
-        // The feedback recursion must not decay into denormals.
-        lastLeft = shapeFeedback(flushTiny(lastLeft));
-        lastRight = shapeFeedback(flushTiny(lastRight));
+        last = voices.renderFrame(feedbackSmoothed * last + in, trigger.gateGain(), nextRate, feed);
+        const StereoSample out = (1.0f - mixSmoothed) * in + last * mixSmoothed;
+        emit<Adding>(outL, k, out[0]);
+        emit<Adding>(outR, k, out[1]);
+        // The feedback recursion must not decay into denormals. The shaped values need no
+        // second flush: they are 0, unchanged from this flush, or at least 0.5 in magnitude.
+        last = shapeFeedback(flushTiny(last));
         voices.endFrame(p, trigger.gateGain());
-        lastLeft = flushTiny(lastLeft);
-        lastRight = flushTiny(lastRight);
     }
 
     trigger_ = trigger;
@@ -215,8 +213,8 @@ void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_
     voices_ = voices;
     feedbackSmoothed_ = feedbackSmoothed;
     mixSmoothed_ = mixSmoothed;
-    lastOutLeft_ = lastLeft;
-    lastOutRight_ = lastRight;
+    lastOutLeft_ = last[0];
+    lastOutRight_ = last[1];
     // A value another thread set during the block is newer than ours and stays.
     if (feedbackTarget != targetAtStart)
         targetCell.replaceIfUnchanged(targetAtStart, feedbackTarget);

@@ -29,25 +29,11 @@ BRINDLET_FRAME_STEP float flushTiny(float x) {
     return std::fabs(x) >= kTinyLevel ? x : 0.0f;
 }
 
-// Non-finite input samples count as silence; anything finite, denormals included, passes.
-BRINDLET_FRAME_STEP float finiteOrZero(float x) {
-    return std::isfinite(x) ? x : 0.0f;
-}
-
 // The slew rule shared by feedback and mix: a fixed step towards the target, then the target.
 BRINDLET_FRAME_STEP float slewTowards(float value, float target, float step, float negStep) {
     const float d = target - value;
     if (d >= step || d <= negStep) return d > 0.0f ? value + step : value - step;
     return target;
-}
-
-// Soft limit of the fed-back signal: unchanged up to ±0.5, then a parabola reaching ±1 at ±2.
-BRINDLET_FRAME_STEP float shapeFeedback(float v) {
-    const float y = v > 2.0f ? 2.0f : (v < -2.0f ? -2.0f : v);
-    const float q = y * y * 0.13333334f + 0.46666667f;
-    if (y > 0.5f) return q;
-    if (y < -0.5f) return -q;
-    return y;
 }
 
 // 2^y from + - * / and ldexp only: library exp/exp2 differ in the last bit between C libraries,

@@ -1,4 +1,4 @@
-// Allocation of the take buffers without exceptions.
+// Allocation of the take buffer without exceptions.
 #include "engine/TakeBuffer.h"
 
 #include <new>
@@ -7,19 +7,9 @@ namespace brindlet {
 
 bool TakeBuffer::allocate(uint32_t length) {
     release();
-    const std::size_t samples = static_cast<std::size_t>(length) + kGuardSamples;
-    left_.reset(new (std::nothrow) float[samples]());
-    right_.reset(new (std::nothrow) float[samples]());
-    if (left_ == nullptr || right_ == nullptr) {
-        release();
-        return false;
-    }
-    return true;
-}
-
-void TakeBuffer::release() {
-    left_.reset();
-    right_.reset();
+    const std::size_t frames = static_cast<std::size_t>(length) + kGuardFrames;
+    frames_.reset(new (std::nothrow) StereoSample[frames]());
+    return frames_ != nullptr;
 }
 
 }  // namespace brindlet

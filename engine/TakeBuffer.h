@@ -1,25 +1,26 @@
-// The two take buffers: one per channel, cleared at allocation, with silent guard samples.
+// The take buffer: interleaved stereo frames, cleared at allocation, with silent guard frames.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
+#include "engine/StereoSample.h"
+
 namespace brindlet {
 
 class TakeBuffer {
 public:
-    // The interpolation reads up to two samples past the last one; they always hold 0.
-    static constexpr uint32_t kGuardSamples = 2;
+    // The interpolation reads up to two frames past the last one; they always hold 0.
+    static constexpr uint32_t kGuardFrames = 2;
 
-    // Replaces both buffers with `length` cleared samples each; on failure none remain.
+    // Replaces the buffer with `length` cleared frames; on failure none remains.
     bool allocate(uint32_t length);
-    void release();
-    bool exists() const { return left_ != nullptr; }
-    float* channel(int index) const { return index == 0 ? left_.get() : right_.get(); }
+    void release() { frames_.reset(); }
+    bool exists() const { return frames_ != nullptr; }
+    StereoSample* frames() const { return frames_.get(); }
 
 private:
-    std::unique_ptr<float[]> left_;
-    std::unique_ptr<float[]> right_;
+    std::unique_ptr<StereoSample[]> frames_;
 };
 
 }  // namespace brindlet

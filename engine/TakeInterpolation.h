@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/EngineMath.h"
+#include "engine/StereoSample.h"
 
 namespace brindlet {
 
@@ -33,26 +34,27 @@ BRINDLET_FRAME_STEP TakeReadPoint locateRead(float t, float lastIndex, uint32_t 
     return point;
 }
 
-// Reads up to two samples past the last one, so the buffer needs two guard samples.
-BRINDLET_FRAME_STEP float readTake(const float* buffer, const TakeReadPoint& point) {
+// Both channels at a read point. Reads up to two frames past the last one, so the buffer needs
+// two guard frames.
+BRINDLET_FRAME_STEP StereoSample readTake(const StereoSample* buffer, const TakeReadPoint& point) {
     constexpr float kCubicScale = 0.16666667f;
-    if (point.silent) return 0.0f;
+    if (point.silent) return StereoSample{0.0f, 0.0f};
     const uint32_t i = point.i;
     const float f = point.f;
-    const float d = buffer[i];
-    const float e = point.holdNewest ? d : buffer[i + 1];
+    const StereoSample d = buffer[i];
+    const StereoSample e = point.holdNewest ? d : buffer[i + 1];
     if (point.linear) return d + f * (e - d);
-    const float c = buffer[i - 1];
-    const float g = buffer[i + 2];
-    const float a2 = (c + e) * 0.5f - d;
-    const float a3 = (d + g - 2.0f * (a2 + e)) * kCubicScale;
-    const float a1 = a2 + d - a3 - c;
+    const StereoSample c = buffer[i - 1];
+    const StereoSample g = buffer[i + 2];
+    const StereoSample a2 = (c + e) * 0.5f - d;
+    const StereoSample a3 = (d + g - 2.0f * (a2 + e)) * kCubicScale;
+    const StereoSample a1 = a2 + d - a3 - c;
     return d + f * (a1 + f * (a2 + f * a3));
 }
 
-// The sample at position t (0 beyond `lastIndex`).
-inline float interpolateTake(const float* buffer, float t, float lastIndex, uint32_t writePos,
-                             uint32_t head) {
+// The frame at position t (0 beyond `lastIndex`).
+inline StereoSample interpolateTake(const StereoSample* buffer, float t, float lastIndex,
+                                    uint32_t writePos, uint32_t head) {
     return readTake(buffer, locateRead(t, lastIndex, writePos, head));
 }
 

@@ -3,9 +3,8 @@
 
 namespace brindlet {
 
-void TakeVoices::setSampleRate(float sampleRate, float slewStep, float* left, float* right) {
-    buffers_[0] = left;
-    buffers_[1] = right;
+void TakeVoices::setSampleRate(float sampleRate, float slewStep, StereoSample* buffer) {
+    buffer_ = buffer;
     historyLength_ = static_cast<uint32_t>(nearestEven(sampleRate + sampleRate));
     lastIndex_ = static_cast<float>(historyLength_ - 1);
     fadeLength_ = static_cast<uint32_t>(nearestEven(sampleRate * 0.1f));

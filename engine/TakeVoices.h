@@ -7,16 +7,17 @@
 #include "engine/EngineMath.h"
 #include "engine/EngineParameters.h"
 #include "engine/ParameterIndex.h"
+#include "engine/StereoSample.h"
 #include "engine/TakeInterpolation.h"
 
 namespace brindlet {
 
 class TakeVoices {
 public:
-    // Sizes the take for the sample rate on the given cleared buffers: voice A idle, no recording.
-    void setSampleRate(float sampleRate, float slewStep, float* left, float* right);
-    // Forgets the buffers: nothing may be rendered until the next setSampleRate.
-    void detach() { buffers_[0] = buffers_[1] = nullptr; }
+    // Sizes the take for the sample rate on the given cleared buffer: voice A idle, no recording.
+    void setSampleRate(float sampleRate, float slewStep, StereoSample* buffer);
+    // Forgets the buffer: nothing may be rendered until the next setSampleRate.
+    void detach() { buffer_ = nullptr; }
 
     void beginTake() {
         writePos_ = 0;
@@ -24,35 +25,31 @@ public:
         crossfading_ = true;
     }
 
-    // One frame of both channels: records the inputs and returns the voices' output. Both
+    // One frame of both channels: records the input and returns the voices' output. Both
     // channels read at the same positions, which advance after the frame; `nextRate` advances
     // the sweep once: for voice B during a crossfade, otherwise for voice A. The order of the
     // state changes is that of rendering the left channel and then the right one.
     template <class NextRate>
-    BRINDLET_FRAME_STEP void renderFrame(float xLeft, float xRight, float gateGain,
-                                         NextRate&& nextRate, const EditorFeed& feed,
-                                         float& outLeft, float& outRight) {
-        record(writePos_, xLeft, xRight);
-        if (crossfading_) record(tailWritePos_, xLeft, xRight);
+    BRINDLET_FRAME_STEP StereoSample renderFrame(StereoSample x, float gateGain,
+                                                 NextRate&& nextRate, const EditorFeed& feed) {
+        record(writePos_, x);
+        if (crossfading_) record(tailWritePos_, x);
         const bool activeA = posA_ < lastIndex_;
         if (!crossfading_ && !activeA) {
             if (idleFeedArmed_ && feed.open()) {
                 feed.send(kFeedIdle, 999.0f);
                 idleFeedArmed_ = false;
             }
-            outLeft = outRight = 0.0f;
-            return;
+            return StereoSample{0.0f, 0.0f};
         }
-        float aLeft = 0.0f, aRight = 0.0f;
+        StereoSample a = {0.0f, 0.0f};
         if (activeA) {
             // During a crossfade voice A plays the previous take, which goes on at tailWritePos.
             const uint32_t headA = crossfading_ ? tailWritePos_ : writePos_;
-            const TakeReadPoint a = locateRead(posA_, lastIndex_, writePos_, headA);
-            aLeft = readTake(buffers_[0], a) * gateGain * gainA_;
-            aRight = readTake(buffers_[1], a) * gateGain * gainA_;
+            a = readTake(buffer_, locateRead(posA_, lastIndex_, writePos_, headA)) * gateGain *
+                gainA_;
         }
-        outLeft = aLeft;
-        outRight = aRight;
+        StereoSample out = a;
         if (crossfading_) {
             rateB_ = nextRate();
             if (rateB_ < kLowRateThreshold) {
@@ -61,12 +58,10 @@ public:
                 gainB_ += slewStep_;
                 if (gainB_ > 1.0f) gainB_ = 1.0f;
             }
-            const TakeReadPoint b = locateRead(posB_, lastIndex_, writePos_, writePos_);
-            const float bLeft = readTake(buffers_[0], b) * gainB_;
-            const float bRight = readTake(buffers_[1], b) * gainB_;
+            const StereoSample b =
+                readTake(buffer_, locateRead(posB_, lastIndex_, writePos_, writePos_)) * gainB_;
             const float weight = static_cast<float>(writePos_) * xfadeStepLatched_;
-            outLeft = aLeft + weight * (bLeft - aLeft);
-            outRight = aRight + weight * (bRight - aRight);
+            out = a + weight * (b - a);
         } else {
             rateA_ = nextRate();
         }
@@ -80,6 +75,7 @@ public:
         }
         if (crossfading_) posB_ += rateB_;
         idleFeedArmed_ = true;
+        return out;
     }
 
     // After both channels of a frame; ends a crossfade and reopens the gate when it does.
@@ -107,25 +103,22 @@ public:
     float posB() const { return posB_; }
     float gainA() const { return gainA_; }
     float gainB() const { return gainB_; }
-    const float* buffer(int channel) const { return buffers_[channel]; }
+    const StereoSample* buffer() const { return buffer_; }
 
 private:
     static constexpr float kLowRateThreshold = 0.01f;
     static constexpr float kLowRateGain = 100.0f;
 
-    BRINDLET_FRAME_STEP void record(uint32_t p, float xLeft, float xRight) const {
+    BRINDLET_FRAME_STEP void record(uint32_t p, StereoSample x) const {
         if (p >= historyLength_) return;
         if (p < fadeStart_) {
-            buffers_[0][p] = xLeft;
-            buffers_[1][p] = xRight;
+            buffer_[p] = x;
         } else {
-            const auto left = static_cast<float>(historyLength_ - p);
-            buffers_[0][p] = xLeft * left * fadeStep_;
-            buffers_[1][p] = xRight * left * fadeStep_;
+            buffer_[p] = x * static_cast<float>(historyLength_ - p) * fadeStep_;
         }
     }
 
-    float* buffers_[2] = {nullptr, nullptr};
+    StereoSample* buffer_ = nullptr;
     uint32_t historyLength_ = 0;
     float lastIndex_ = -1.0f;  // historyLength − 1
     uint32_t fadeLength_ = 0;

@@ -112,21 +112,18 @@ TEST(EngineAllocation, AudioParameterAndMidiPathsNeverAllocate) {
 
 TEST(EngineAllocation, FailedBufferAllocationLeavesTheDrySignal) {
     const StereoSignal in = test::demoSeconds(0.5f);
-    for (int failAfter : {0, 1}) {  // the first buffer, or the second after the first
-        Engine engine(nullptr);
-        engine.setParameter(kMix, 0.5f);
-        failNothrowAfter.store(failAfter);
-        engine.mainsOn(44100.0f);
-        failNothrowAfter.store(-1);
-        const StereoSignal dry = test::render(engine, in, 512);
-        for (std::size_t k = 0; k < in.left.size(); ++k) ASSERT_EQ(dry.left[k], 0.5f * in.left[k]);
-        engine.mainsOn(44100.0f);  // the same rate is tried again
-        Engine reference(nullptr);
-        reference.setParameter(kMix, 0.5f);
-        reference.mainsOn(44100.0f);
-        EXPECT_TRUE(
-            test::sameBits(test::render(engine, in, 512), test::render(reference, in, 512)));
-    }
+    Engine engine(nullptr);
+    engine.setParameter(kMix, 0.5f);
+    failNothrowAfter.store(0);
+    engine.mainsOn(44100.0f);
+    failNothrowAfter.store(-1);
+    const StereoSignal dry = test::render(engine, in, 512);
+    for (std::size_t k = 0; k < in.left.size(); ++k) ASSERT_EQ(dry.left[k], 0.5f * in.left[k]);
+    engine.mainsOn(44100.0f);  // the same rate is tried again
+    Engine reference(nullptr);
+    reference.setParameter(kMix, 0.5f);
+    reference.mainsOn(44100.0f);
+    EXPECT_TRUE(test::sameBits(test::render(engine, in, 512), test::render(reference, in, 512)));
 }
 
 }  // namespace

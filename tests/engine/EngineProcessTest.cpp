@@ -6,6 +6,7 @@
 
 #include "engine/Engine.h"
 #include "engine/EngineMath.h"
+#include "engine/StereoSample.h"
 #include "tests/engine/EngineRender.h"
 #include "tests/engine/FakeEngineHost.h"
 
@@ -247,17 +248,28 @@ TEST(EngineBadInput, OutOfRangeParametersKeepTheOutputFinite) {
 
 // ---------------------------------------------------------------- Signal helpers
 
+// Both lanes of a stereo step must give what the scalar formula gives.
+float shape(float v) {
+    const StereoSample out = shapeFeedback(stereo(v, -v));
+    EXPECT_EQ(out[1], -out[0]) << v;
+    return out[0];
+}
+
 TEST(SignalHelpers, FeedbackShapeIsLinearUpToHalfThenSoftlyLimited) {
-    EXPECT_EQ(shapeFeedback(0.3f), 0.3f);
-    EXPECT_EQ(shapeFeedback(-0.3f), -0.3f);
-    EXPECT_EQ(shapeFeedback(0.5f), 0.5f);
-    EXPECT_NEAR(shapeFeedback(0.5001f), 0.5f, 1e-4f);  // continuous at the knee
-    EXPECT_FLOAT_EQ(shapeFeedback(1.0f), 0.6f);        // so 0.9 feedback adds 0.54
-    EXPECT_FLOAT_EQ(0.9f * shapeFeedback(1.0f), 0.54f);
-    EXPECT_FLOAT_EQ(shapeFeedback(-1.0f), -0.6f);
-    EXPECT_FLOAT_EQ(shapeFeedback(2.0f), 1.0f);
-    EXPECT_EQ(shapeFeedback(3.0f), shapeFeedback(2.0f));
-    EXPECT_EQ(shapeFeedback(-1e30f), -shapeFeedback(2.0f));
+    EXPECT_EQ(shape(0.3f), 0.3f);
+    EXPECT_EQ(shape(-0.3f), -0.3f);
+    EXPECT_EQ(shape(0.5f), 0.5f);
+    EXPECT_NEAR(shape(0.5001f), 0.5f, 1e-4f);  // continuous at the knee
+    EXPECT_EQ(shape(1.0f), 1.0f * 1.0f * 0.13333334f + 0.46666667f);
+    EXPECT_FLOAT_EQ(0.9f * shape(1.0f), 0.54f);  // 0.9 feedback of a full-scale voice
+    EXPECT_FLOAT_EQ(shape(2.0f), 1.0f);
+    EXPECT_EQ(shape(3.0f), shape(2.0f));  // 3.0 is fed back as 1.0
+    EXPECT_EQ(shape(1e30f), shape(2.0f));
+    for (float v = -3.0f; v <= 3.0f; v += 0.01f) {
+        const float y = v > 2.0f ? 2.0f : (v < -2.0f ? -2.0f : v);
+        const float q = y * y * 0.13333334f + 0.46666667f;
+        ASSERT_EQ(shape(v), y > 0.5f ? q : (y < -0.5f ? -q : y)) << v;
+    }
 }
 
 TEST(SignalHelpers, SlewMovesByFixedStepsThenSnaps) {
@@ -268,12 +280,22 @@ TEST(SignalHelpers, SlewMovesByFixedStepsThenSnaps) {
 }
 
 TEST(SignalHelpers, TinyAndNonFiniteValuesAreFlushed) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
     EXPECT_EQ(flushTiny(9e-9f), 0.0f);
-    EXPECT_EQ(flushTiny(-9e-9f), 0.0f);
-    EXPECT_EQ(flushTiny(1e-7f), 1e-7f);
-    EXPECT_EQ(flushTiny(std::numeric_limits<float>::quiet_NaN()), 0.0f);
-    EXPECT_EQ(finiteOrZero(std::numeric_limits<float>::infinity()), 0.0f);
-    EXPECT_EQ(finiteOrZero(1e-40f), 1e-40f);
+    EXPECT_EQ(flushTiny(nan), 0.0f);
+    StereoSample v = flushTiny(stereo(-9e-9f, 1e-7f));
+    EXPECT_EQ(v[0], 0.0f);
+    EXPECT_EQ(v[1], 1e-7f);
+    v = flushTiny(stereo(nan, -1e-8f));
+    EXPECT_EQ(v[0], 0.0f);
+    EXPECT_EQ(v[1], -1e-8f);
+    v = finiteOrZero(stereo(inf, 1e-40f));
+    EXPECT_EQ(v[0], 0.0f);
+    EXPECT_EQ(v[1], 1e-40f);  // denormals are finite and pass
+    v = finiteOrZero(stereo(-0.25f, nan));
+    EXPECT_EQ(v[0], -0.25f);
+    EXPECT_EQ(v[1], 0.0f);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "engine/EditorFeed.h"
 #include "engine/EngineParameters.h"
+#include "engine/StereoSample.h"
 #include "engine/TakeBuffer.h"
 #include "engine/TakeInterpolation.h"
 #include "engine/TakeVoices.h"
@@ -21,7 +22,7 @@ protected:
 
     TakeVoicesTest() {
         EXPECT_TRUE(buffer.allocate(kLength));
-        voices.setSampleRate(44100.0f, 0.01f, buffer.channel(0), buffer.channel(1));
+        voices.setSampleRate(44100.0f, 0.01f, buffer.frames());
         p = EngineParameters().snapshot();
     }
     // One frame with the same input on both channels (plus `left` on the left); returns the
@@ -31,11 +32,10 @@ protected:
             ++rateCalls;
             return rate;
         };
-        float l = 0.0f, r = 0.0f;
-        voices.renderFrame(x + left, x, gate, nextRate, feed, l, r);
-        if (right != nullptr) *right = r;
+        const StereoSample out = voices.renderFrame(stereo(x + left, x), gate, nextRate, feed);
+        if (right != nullptr) *right = out[1];
         voices.endFrame(p, gate);
-        return l;
+        return out[0];
     }
 
     test::FakeEngineHost host;
@@ -138,14 +138,15 @@ TEST_F(TakeVoicesTest, GateScalesVoiceAAndReopensWhenACrossfadeEnds) {
 TEST_F(TakeVoicesTest, LongTakeFadesOutAtTheBufferEndThenGoesIdleWithOneReport) {
     voices.beginTake();
     for (uint32_t k = 0; k < kLength + 200; ++k) frame(1.0f);
-    const float* left = voices.buffer(0);
+    const StereoSample* take = voices.buffer();
     const uint32_t fadeStart = kLength - kFade;
-    EXPECT_EQ(left[fadeStart - 1], 1.0f);
-    EXPECT_EQ(left[fadeStart], 1.0f);  // (88200 - 83790) / 4410
-    EXPECT_FLOAT_EQ(left[fadeStart + 2205], 0.5f);
-    EXPECT_EQ(left[kLength - 1], 1.0f / 4410.0f);
-    EXPECT_EQ(left[kLength], 0.0f);  // guard samples are never written
-    EXPECT_EQ(left[kLength + 1], 0.0f);
+    EXPECT_EQ(take[fadeStart - 1][0], 1.0f);
+    EXPECT_EQ(take[fadeStart][0], 1.0f);  // (88200 - 83790) / 4410
+    EXPECT_FLOAT_EQ(take[fadeStart + 2205][0], 0.5f);
+    EXPECT_EQ(take[kLength - 1][0], 1.0f / 4410.0f);
+    EXPECT_EQ(take[kLength - 1][1], 1.0f / 4410.0f);
+    EXPECT_EQ(take[kLength][0], 0.0f);  // guard frames are never written
+    EXPECT_EQ(take[kLength + 1][1], 0.0f);
     EXPECT_EQ(voices.writePos(), kLength);
     EXPECT_EQ(host.count(kFeedIdle), 1);
     EXPECT_EQ(host.feeds.back(), (test::Feed{kFeedIdle, 999.0f}));
@@ -159,8 +160,7 @@ TEST_F(TakeVoicesTest, NoIdleReportWithoutAnEditor) {
     auto nextRate = [] { return 1.0f; };
     voices.beginTake();
     for (uint32_t k = 0; k < kLength + 10; ++k) {
-        float l = 0.0f, r = 0.0f;
-        voices.renderFrame(0.3f, 0.3f, gate, nextRate, closed, l, r);
+        voices.renderFrame(stereo(0.3f, 0.3f), gate, nextRate, closed);
         voices.endFrame(p, gate);
     }
     EXPECT_TRUE(host.feeds.empty());
@@ -194,43 +194,50 @@ TEST_F(TakeVoicesTest, HalfRateReadsBetweenSamplesOfTheTake) {
 class TakeInterpolationTest : public ::testing::Test {
 protected:
     TakeInterpolationTest() {
-        for (int n = 0; n < 20; ++n) take[n] = 0.01f * static_cast<float>(n * n) - 0.5f;
+        for (int n = 0; n < 20; ++n) {
+            const float v = 0.01f * static_cast<float>(n * n) - 0.5f;
+            take[n] = stereo(v, -2.0f * v);
+        }
     }
-    float read(float t, uint32_t writePos = 20) const {
-        return interpolateTake(take, t, 19.0f, writePos, writePos);
+    // The left channel; the right one must always be -2 times it (the cubic is linear in the
+    // samples, and scaling by -2 is exact).
+    float read(float t, uint32_t writePos = 20, uint32_t head = 20) const {
+        const StereoSample v = interpolateTake(take, t, 19.0f, writePos, head);
+        EXPECT_EQ(v[1], -2.0f * v[0]) << t;
+        return v[0];
     }
-    float take[22] = {};  // 20 samples and 2 guard samples
+    float at(int n) const { return take[n][0]; }
+    StereoSample take[22] = {};  // 20 frames and 2 guard frames
 };
 
 TEST_F(TakeInterpolationTest, CubicIsExactOnAPolynomialInsideTheTake) {
     for (float t : {1.0f, 2.25f, 5.5f, 9.75f, 17.4f}) {
         EXPECT_NEAR(read(t), 0.01f * t * t - 0.5f, 1e-6f) << t;
     }
-    EXPECT_EQ(read(7.0f), take[7]);
+    EXPECT_EQ(read(7.0f), at(7));
 }
 
 TEST_F(TakeInterpolationTest, LinearAtTheStartAndAtTheNewestSample) {
-    EXPECT_FLOAT_EQ(read(0.25f), take[0] + 0.25f * (take[1] - take[0]));
-    EXPECT_FLOAT_EQ(read(0.5f), take[0] + 0.5f * (take[1] - take[0]));  // ties round to 0
+    EXPECT_FLOAT_EQ(read(0.25f), at(0) + 0.25f * (at(1) - at(0)));
+    EXPECT_FLOAT_EQ(read(0.5f), at(0) + 0.5f * (at(1) - at(0)));  // ties round to 0
     // i = 10 with sample 11 the newest written: linear between 10 and 11 (f may be negative).
-    EXPECT_FLOAT_EQ(read(9.75f, 11), take[10] - 0.25f * (take[11] - take[10]));
-    EXPECT_FLOAT_EQ(read(10.25f, 11), take[10] + 0.25f * (take[11] - take[10]));
+    EXPECT_FLOAT_EQ(read(9.75f, 11, 11), at(10) - 0.25f * (at(11) - at(10)));
+    EXPECT_FLOAT_EQ(read(10.25f, 11, 11), at(10) + 0.25f * (at(11) - at(10)));
 }
 
 TEST_F(TakeInterpolationTest, NeverBlendsInASampleTheTakeHasNotWritten) {
-    take[11] = 123.0f;  // left over from an older take
-    EXPECT_EQ(interpolateTake(take, 9.75f, 19.0f, 10, 10), take[10]);
-    EXPECT_EQ(interpolateTake(take, 10.0f, 19.0f, 10, 10), take[10]);
+    take[11] = stereo(123.0f, -246.0f);  // left over from an older take
+    EXPECT_EQ(read(9.75f, 10, 10), at(10));
+    EXPECT_EQ(read(10.0f, 10, 10), at(10));
     // A voice of an older take may use it as long as its own head is beyond.
-    EXPECT_FLOAT_EQ(interpolateTake(take, 10.25f, 19.0f, 10, 15),
-                    take[10] + 0.25f * (123.0f - take[10]));
+    EXPECT_FLOAT_EQ(read(10.25f, 10, 15), at(10) + 0.25f * (123.0f - at(10)));
 }
 
 TEST_F(TakeInterpolationTest, BeyondTheLastSampleIsSilence) {
     EXPECT_EQ(read(19.01f), 0.0f);
     EXPECT_EQ(read(1e9f), 0.0f);
-    EXPECT_FLOAT_EQ(read(18.75f), take[19] - 0.25f * (take[20] - take[19]));  // guard sample 0
-    EXPECT_FLOAT_EQ(read(19.0f), take[19]);
+    EXPECT_FLOAT_EQ(read(18.75f), at(19) - 0.25f * (0.0f - at(19)));  // guard frame 0
+    EXPECT_FLOAT_EQ(read(19.0f), at(19));
 }
 
 }  // namespace
