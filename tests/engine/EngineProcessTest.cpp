@@ -1,6 +1,7 @@
 // The frame loop as a whole: both process calls, in place, block sizes, mix, sizing, bad input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -118,6 +119,52 @@ TEST(EngineProcess, IdleReportIsSentOncePerSilence) {
     const StereoSignal quiet = test::silence(64);
     for (int i = 0; i < 5; ++i) render(engine, quiet, 64);
     EXPECT_EQ(host.count(kFeedIdle), 1);
+}
+
+TEST(EngineProcess, ResetAfterProcessingSoundsLikeAFreshEngine) {
+    const StereoSignal in = test::demoSeconds(1.0f);
+    Engine used(nullptr), fresh(nullptr);
+    applyPreset(used, kSweepPreset);
+    used.mainsOn(44100.0f);
+    render(used, in, 512);
+    used.resetToDefaults();  // keeps the sizing; old takes stay in memory but are never read
+    fresh.mainsOn(44100.0f);
+    EXPECT_TRUE(test::sameBits(render(used, in, 512), render(fresh, in, 512)));
+}
+
+// The last sweep rate the editor was sent.
+float lastSweepFeed(const test::FakeEngineHost& host) {
+    for (auto f = host.feeds.rbegin(); f != host.feeds.rend(); ++f) {
+        if (f->index == kFeedSweep) return f->value;
+    }
+    return -1.0f;
+}
+
+TEST(EngineProcess, SelectingNormalWhileAnOnsetWaitsMovesTheTakeToPitchEnd) {
+    for (bool pending : {true, false}) {
+        test::FakeEngineHost host;
+        Engine engine(&host);
+        engine.setParameter(kPitchStart, 0.2f);
+        engine.setParameter(kPitchEnd, 0.8f);
+        engine.setParameter(kTrigMode, 0.4f);                    // No Slope
+        engine.setParameter(kTrigLevel, pending ? 0.9f : 0.3f);  // out of reach, or not
+        engine.mainsOn(44100.0f);
+        StereoSignal in{std::vector<float>(2000, 0.01f), std::vector<float>(2000, 0.01f)};
+        std::fill(in.left.begin() + 1000, in.left.end(), 0.5f);  // an onset at frame 1000
+        render(engine, in, 2000);
+        const float before = lastSweepFeed(host);
+        engine.setParameter(kTrigMode, 0.0f);  // Normal
+        render(engine, StereoSignal{std::vector<float>(900, 0.5f), std::vector<float>(900, 0.5f)},
+               900);
+        if (pending) {
+            EXPECT_FLOAT_EQ(before, 0.2f);  // held at Pitch/ Start until the fire
+            EXPECT_FLOAT_EQ(lastSweepFeed(host), 0.8f);
+        } else {
+            // A fired sweep runs on from Pitch/ Start towards Pitch/ End, undisturbed.
+            EXPECT_GT(lastSweepFeed(host), before);
+            EXPECT_LT(lastSweepFeed(host), 0.5f);
+        }
+    }
 }
 
 // ---------------------------------------------------------------- Sizing
