@@ -319,13 +319,6 @@ TEST(SignalHelpers, FeedbackShapeIsLinearUpToHalfThenSoftlyLimited) {
     }
 }
 
-TEST(SignalHelpers, SlewMovesByFixedStepsThenSnaps) {
-    EXPECT_EQ(slewTowards(0.0f, 1.0f, 0.01f, -0.01f), 0.01f);
-    EXPECT_EQ(slewTowards(1.0f, 0.0f, 0.01f, -0.01f), 0.99f);
-    EXPECT_EQ(slewTowards(0.995f, 1.0f, 0.01f, -0.01f), 1.0f);
-    EXPECT_EQ(slewTowards(0.5f, 0.5f, 0.01f, -0.01f), 0.5f);
-}
-
 TEST(SignalHelpers, TinyAndNonFiniteValuesAreFlushed) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();

@@ -67,15 +67,6 @@ TEST_F(OnsetTriggerTest, RiseEndAndWindowStepFeedTheMeters) {
     EXPECT_FLOAT_EQ(host.feeds[3].value, (0.6f - 0.4f) / 0.6f);
 }
 
-TEST_F(OnsetTriggerTest, NoFeedsWithoutAnEditor) {
-    host.editor = false;
-    EditorFeed closed(&host);
-    trigger.processFrame(0.8f, 0.0f, params, closed);
-    trigger.processFrame(0.1f, 0.0f, params, closed);
-    trigger.endBlock(closed);
-    EXPECT_TRUE(host.feeds.empty());
-}
-
 TEST_F(OnsetTriggerTest, ImpulseIntoSilenceStartsATakeAndFiresOnThatFrame) {
     run(0.0f, 10);
     const TriggerEvents e = frame(1.0f);

@@ -154,18 +154,6 @@ TEST_F(TakeVoicesTest, LongTakeFadesOutAtTheBufferEndThenGoesIdleWithOneReport) 
     EXPECT_EQ(host.count(kFeedIdle), 1);
 }
 
-TEST_F(TakeVoicesTest, NoIdleReportWithoutAnEditor) {
-    host.editor = false;
-    EditorFeed closed(&host);
-    auto nextRate = [] { return 1.0f; };
-    voices.beginTake();
-    for (uint32_t k = 0; k < kLength + 10; ++k) {
-        voices.renderFrame(stereo(0.3f, 0.3f), gate, nextRate, closed);
-        voices.endFrame(p, gate);
-    }
-    EXPECT_TRUE(host.feeds.empty());
-}
-
 TEST_F(TakeVoicesTest, StereoChannelsRecordAndPlaySeparately) {
     voices.beginTake();
     for (int k = 0; k < 100; ++k) {
