@@ -6,8 +6,8 @@
 namespace brindlet {
 
 // A GCC/Clang vector: each lane is computed with exactly the single-precision operation the
-// scalar code would use, so results are the same bits; the compiler may use one SSE
-// instruction for both channels (on 32-bit x86 it falls back to scalar instructions).
+// scalar code would use, so the results are the same bits whether the compiler uses one SSE
+// instruction for both channels or, where it has no such instruction, two scalar ones.
 using StereoSample = float __attribute__((vector_size(8)));
 
 BRINDLET_FRAME_STEP StereoSample stereo(float left, float right) {
