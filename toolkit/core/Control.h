@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "toolkit/core/RelaxedFloat.h"
 #include "toolkit/core/View.h"
 
 namespace brindlet {
@@ -59,7 +60,8 @@ protected:
     int32_t tag;
     float oldValue = 1.0f;
     float defaultValue = 0.5f;
-    float value = 0.0f;
+    // Stored by feeds and parameter changes from other threads, read by drawing.
+    RelaxedFloat value{0.0f};
     float min = 0.0f;
     float max = 1.0f;
     float wheelStep = 0.1f;
