@@ -38,7 +38,6 @@ public:
     int32_t getPrevious() const { return previous; }
     int32_t getOlder() const { return older; }
     int32_t getDrawnUpTo() const { return drawnUpTo; }
-    float getDecayEntry(int32_t i) const { return decayTable[i]; }
 
 protected:
     ~SweepDisplay() override = default;

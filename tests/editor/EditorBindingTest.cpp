@@ -76,16 +76,6 @@ TEST_F(EditorTest, RatioButtonSetsPitchEndPlainlyAndAutomatesOnlyItsTag) {
     EXPECT_TRUE(host.callsOf(HostCall::UpdateDisplay).empty());
 }
 
-TEST_F(EditorTest, EveryRatioButtonSetsItsRatio) {
-    openAndPaint();
-    for (int32_t k = 0; k < kNumEndRatios; ++k) {
-        click(centreOf(kTagEndRatio0 + k));
-        EXPECT_EQ(host.params[kPitchEnd], endRatioTable[k]) << k;
-    }
-    EXPECT_EQ(endRatioTable[2], 2.0f / 3.0f);
-    EXPECT_EQ(endRatioTable[5], 1.0f / 3.0f);
-}
-
 TEST_F(EditorTest, PresetButtonLoadsItsRowMovesEveryControlAndUpdatesTheHostDisplay) {
     openAndPaint();
     for (int32_t k = 0; k < kNumPresetButtons; ++k) {

@@ -49,12 +49,6 @@ protected:
     NativeWindow* window = nullptr;
 };
 
-TEST_F(SweepDisplayTest, DecayTableFallsToAboutFiveThousandths) {
-    EXPECT_EQ(display->getDecayEntry(0), 1.0f);
-    EXPECT_NEAR(display->getDecayEntry(99), 0.00527f, 0.00001f);
-    EXPECT_TRUE(display->isDirty());  // always, so every idle reaches its own redraw rule
-}
-
 TEST_F(SweepDisplayTest, ExponentialCurveFromTopEdgeToBottomLine) {
     setCurve(1.0f, 0.0f, 1.0f, 0.0f);
     frame->idle();
