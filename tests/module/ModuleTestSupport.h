@@ -31,7 +31,7 @@ inline std::shared_ptr<PluginModule> loadedModule() {
 
 // A fresh host and one instance of the module, created as a host creates it.
 class ModuleTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         auto module = loadedModule();
         ASSERT_TRUE(module);
@@ -45,13 +45,6 @@ protected:
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f) {
         return plugin->dispatcher(opcode, index, value, ptr, opt);
-    }
-    std::vector<HostRequest> requestsOf(int32_t opcode) const {
-        std::vector<HostRequest> out;
-        for (const HostRequest& r : host.requests()) {
-            if (r.opcode == opcode) out.push_back(r);
-        }
-        return out;
     }
 
     PluginHost host;
