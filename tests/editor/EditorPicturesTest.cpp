@@ -8,41 +8,24 @@
 namespace brindlet::test {
 namespace {
 
-std::string fileName(const char* presetName) {
-    std::string name;
-    for (const char* p = presetName; *p; ++p) {
-        name += (*p == ' ') ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-    }
-    return name;
-}
-
-TEST_F(EditorTest, PictureAtProgramZero) {
+TEST_F(EditorTest, PicturesAtProgramZeroAfterEachPresetAndWithASweepRunning) {
     openAndPaint();
     // The meters start from full and fall by a tenth per idle.
     for (int32_t i = 0; i < 12; ++i) editor->idle();
     EXPECT_TRUE(headless::saveWindowPng(window, picturePath("editor-program-0")));
-    // The panel's background is there, not just the controls.
-    EXPECT_NE(pixel(5, 5), (Color{0, 0, 0, 0}));
-}
+    EXPECT_NE(pixel(5, 5), (Color{0, 0, 0, 0}));  // the panel's background, not just controls
 
-TEST_F(EditorTest, PicturesAfterEachPresetButton) {
-    openAndPaint();
     for (int32_t k = 0; k < kNumPresetButtons; ++k) {
         click(centreOf(kTagPreset0 + k));
         editor->idle();
-        const std::string name =
-            "editor-preset-" + std::to_string(k) + "-" + fileName(kFactoryPresetTable[k].name);
-        EXPECT_TRUE(headless::saveWindowPng(window, picturePath(name)));
+        EXPECT_TRUE(
+            headless::saveWindowPng(window, picturePath("editor-preset-" + std::to_string(k))));
     }
-}
 
-TEST_F(EditorTest, PictureWithASweepRunning) {
-    host.loadPreset(7);
-    openAndPaint();
+    // The last preset stays: three sweeps from its start level towards its end level, each a
+    // little shorter; the last one is still arriving.
     editor->setParameter(kFeedRise, 0.55f);
     editor->setParameter(kFeedLevel, 0.8f);
-    // Three sweeps from the start level towards the end level, each a little shorter; the last
-    // one is still arriving.
     const float start = host.params[kPitchStart];
     const float end = host.params[kPitchEnd];
     const int32_t lengths[3] = {101, 90, 55};

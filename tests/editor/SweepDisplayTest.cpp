@@ -43,58 +43,63 @@ protected:
         display->addPoint(first + 99.0f);
         for (int32_t i = 1; i < count; ++i) display->addPoint(first - step * i);
     }
+    int32_t currentCount() const { return display->getCount(display->getCurrent()); }
 
     Frame* frame = nullptr;
     SweepDisplay* display = nullptr;
     NativeWindow* window = nullptr;
 };
 
-TEST_F(SweepDisplayTest, ExponentialCurveFromTopEdgeToBottomLine) {
-    setCurve(1.0f, 0.0f, 1.0f, 0.0f);
-    frame->idle();
-    EXPECT_EQ(at(L, B - 100), kCurve);      // starts at the top edge
-    EXPECT_EQ(at(L + 100, B), kCurve);      // ends on the bottom line...
-    EXPECT_EQ(at(R, B), kCurve);            // ...which it follows to the right edge
-    EXPECT_EQ(at(L + 50, B - 50), kBlack);  // not a straight line
-    // Halfway the exponential has fallen to 0.9484^50, about 7 % of the span.
-    EXPECT_EQ(at(L + 50, B - 7), kCurve);
-    EXPECT_TRUE(headless::saveWindowPng(window, picturePath("sweep-curve-exponential")));
-}
+struct CurvePixel {
+    int32_t dx, up;  // from the bottom-left corner
+    bool lit;
+};
+struct CurveCase {
+    const char* name;
+    float start, end, decay, shape;
+    std::vector<CurvePixel> pixels;
+};
 
-TEST_F(SweepDisplayTest, LinearCurveIsAStraightLineOverDecayWidth) {
-    setCurve(1.0f, 0.0f, 1.0f, 1.0f);
-    frame->idle();
-    for (int32_t i = 1; i < 100; i += 7) {
-        // lin = 1 - i / 101 of a span of 101 pixels.
-        EXPECT_EQ(at(L + i, B - 101 + i), kCurve) << i;
+TEST_F(SweepDisplayTest, CurveForEachShapeAndDecay) {
+    const CurveCase cases[] = {
+        // Exponential: halfway it has fallen to 0.9484^50, about 7 % of the span; then the
+        // bottom line runs on to the right edge.
+        {"exponential",
+         1,
+         0,
+         1,
+         0,
+         {{0, 100, true}, {50, 7, true}, {50, 50, false}, {100, 0, true}}},
+        // Linear: 1 - i / 101 of a span of 101 pixels.
+        {"linear", 1, 0, 1, 1, {{1, 100, true}, {50, 51, true}, {99, 2, true}}},
+        // Half the decay, rising: 50 steps of 1.2 pixels (144.6 - 30 rounds to 115).
+        {"linear-half",
+         0,
+         0.6f,
+         0.5f,
+         1,
+         {{0, 0, true}, {25, 29, true}, {75, 60, true}, {50, 51, false}}},
+        {"decay-zero",
+         1,
+         0,
+         0,
+         0.5f,
+         {{0, 100, true}, {0, 55, true}, {0, 1, true}, {1, 50, false}, {60, 0, true}}},
+        // n = rint(101 * 0.99) = 100: the table index stops at its last entry, half a pixel.
+        {"decay-099", 1, 0, 0.99f, 0, {{99, 1, true}, {100, 0, true}}},
+    };
+    for (const CurveCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        setCurve(c.start, c.end, c.decay, c.shape);
+        frame->idle();
+        for (const CurvePixel& p : c.pixels) {
+            EXPECT_EQ(at(L + p.dx, B - p.up), p.lit ? kCurve : kBlack) << p.dx << "," << p.up;
+        }
+        EXPECT_TRUE(headless::saveWindowPng(window, picturePath(std::string("sweep-") + c.name)));
     }
-    // Half the decay, rising: 50 steps of 1.2 pixels from the bottom, then the end level runs on.
-    setCurve(0.0f, 0.6f, 0.5f, 1.0f);
-    frame->idle();
-    EXPECT_EQ(at(L, B), kCurve);
-    EXPECT_EQ(at(L + 25, B - 29), kCurve);  // 144.6 - 1.2 * 25 rounds to 115
-    EXPECT_EQ(at(L + 75, B - 60), kCurve);
-    EXPECT_EQ(at(L + 50, B - 51), kBlack);  // the earlier curve is gone
 }
 
-TEST_F(SweepDisplayTest, DecayZeroDrawsAVerticalLineAtTheLeftEdge) {
-    setCurve(1.0f, 0.0f, 0.0f, 0.5f);
-    frame->idle();
-    for (int32_t y = B - 100; y < B; y += 9) EXPECT_EQ(at(L, y), kCurve) << y;
-    EXPECT_EQ(at(L + 1, B - 50), kBlack);
-    EXPECT_EQ(at(L + 60, B), kCurve);
-}
-
-TEST_F(SweepDisplayTest, DecayNearOneKeepsTheTableIndexAtItsLastEntry) {
-    // n = rint(101 * 0.99) = 100, and acc reaches 100 at i = 99.
-    setCurve(1.0f, 0.0f, 0.99f, 0.0f);
-    frame->idle();
-    // decayTable[99] of a span of 101 pixels is half a pixel: 0.53 rounds to 1 above the bottom.
-    EXPECT_EQ(at(L + 99, B - 1), kCurve);
-    EXPECT_EQ(at(L + 100, B), kCurve);
-}
-
-TEST_F(SweepDisplayTest, OutOfRangeCurveValuesStayInsideTheWindow) {
+TEST_F(SweepDisplayTest, OutOfRangeValuesStayInsideThePlot) {
     setCurve(5.0f, -3.0f, -1.0f, 2.0f);
     frame->idle();
     setCurve(std::numeric_limits<float>::quiet_NaN(), 0.0f, std::numeric_limits<float>::infinity(),
@@ -105,34 +110,45 @@ TEST_F(SweepDisplayTest, OutOfRangeCurveValuesStayInsideTheWindow) {
     display->addPoint(-1e30f);
     frame->idle();
     // 1e30 counts as a new-sweep mark; heights are held inside the plot.
-    EXPECT_EQ(display->getCount(display->getCurrent()), 2);
+    EXPECT_EQ(currentCount(), 2);
     EXPECT_EQ(display->getPoint(display->getCurrent(), 0), 100);
     EXPECT_EQ(display->getPoint(display->getCurrent(), 1), 0);
     EXPECT_EQ(display->getPoint(display->getPrevious(), 0), 0);
 }
 
-TEST_F(SweepDisplayTest, CurrentTraceIsDrawnPointByPointAtIdle) {
+TEST_F(SweepDisplayTest, CurrentTraceIsDrawnIncrementallyAndPaintsLeaveItOut) {
     feedSweep(0.9f, 0.01f, 10);
     frame->idle();
     EXPECT_EQ(display->getDrawnUpTo(), 9);
     EXPECT_EQ(at(L, B - 90), kCurrent);
     EXPECT_EQ(at(L + 8, B - 82), kCurrent);
     EXPECT_EQ(at(L + 9, B - 81), kBlack);  // a line leaves out its last point
-    // Nothing new: only a move to the last point.
     frame->idle();
     EXPECT_EQ(display->getDrawnUpTo(), 9);
     display->addPoint(0.80f);
     display->addPoint(0.79f);
     frame->idle();
     EXPECT_EQ(display->getDrawnUpTo(), 11);
-    EXPECT_EQ(at(L + 9, B - 81), kCurrent);
     EXPECT_EQ(at(L + 10, B - 80), kCurrent);
+    // A paint request draws the curve and older traces; the current one comes back segment by
+    // segment at idle.
+    feedSweep(0.4f, 0.0f, 20);
+    frame->idle();
+    const int32_t drawn = display->getDrawnUpTo();
+    headless::paint(window, Rect(0, 0, 465, 360));
+    EXPECT_EQ(at(L + 5, B - 85), kPrevious);
+    EXPECT_EQ(at(L + 5, B - 40), kBlack);
+    EXPECT_EQ(display->getDrawnUpTo(), drawn);
+    display->addPoint(0.4f);
+    frame->idle();
+    EXPECT_EQ(at(L + 19, B - 40), kCurrent);
+    EXPECT_EQ(at(L + 5, B - 40), kBlack);
 }
 
 TEST_F(SweepDisplayTest, NewSweepsRotateTracesThroughPreviousAndOlder) {
     feedSweep(0.9f, 0.0f, 30);  // flat at 90
     frame->idle();
-    feedSweep(0.6f, 0.0f, 30);  // flat at 60
+    feedSweep(0.6f, 0.0f, 30);
     frame->idle();
     EXPECT_EQ(at(L + 10, B - 90), kPrevious);
     EXPECT_EQ(at(L + 10, B - 60), kCurrent);
@@ -141,10 +157,10 @@ TEST_F(SweepDisplayTest, NewSweepsRotateTracesThroughPreviousAndOlder) {
     EXPECT_EQ(at(L + 10, B - 90), kOlder);
     EXPECT_EQ(at(L + 10, B - 60), kPrevious);
     EXPECT_EQ(at(L + 10, B - 30), kCurrent);
-    // The fourth sweep reuses the oldest buffer.
+    // The fourth sweep reuses the oldest buffer, once the drawing side takes the hand-over.
     const int32_t oldest = display->getOlder();
     feedSweep(0.1f, 0.0f, 5);
-    EXPECT_EQ(display->getCurrent(), 0);  // the hand-over waits for the drawing side
+    EXPECT_EQ(display->getCurrent(), 0);
     frame->idle();
     EXPECT_EQ(display->getCurrent(), oldest);
     EXPECT_EQ(at(L + 10, B - 90), kBlack);
@@ -152,7 +168,7 @@ TEST_F(SweepDisplayTest, NewSweepsRotateTracesThroughPreviousAndOlder) {
     EXPECT_TRUE(headless::saveWindowPng(window, picturePath("sweep-traces-rotated")));
 }
 
-TEST_F(SweepDisplayTest, The102ndPointStartsANewTraceByItself) {
+TEST_F(SweepDisplayTest, The102ndPointOrA995PointStartsANewTrace) {
     feedSweep(1.0f, 0.01f, 101);
     frame->idle();
     const int32_t first = display->getCurrent();
@@ -160,21 +176,18 @@ TEST_F(SweepDisplayTest, The102ndPointStartsANewTraceByItself) {
     display->addPoint(0.5f);
     display->addPoint(0.5f);
     frame->idle();
-    EXPECT_NE(display->getCurrent(), first);
     EXPECT_EQ(display->getPrevious(), first);
-    EXPECT_EQ(display->getCount(display->getCurrent()), 2);
+    EXPECT_EQ(currentCount(), 2);
     EXPECT_EQ(at(L + 50, B - 50), kPrevious);  // the full trace was redrawn dimmer
     EXPECT_EQ(at(L, B - 50), kCurrent);
-}
-
-TEST_F(SweepDisplayTest, A995PointStartsATraceHalfwayUp) {
-    display->addPoint(0.2f);
+    // 99.5 is a new-sweep mark at height 0.5.
+    const int32_t second = display->getCurrent();
     display->addPoint(99.5f);
     display->addPoint(0.5f);
     frame->idle();
-    EXPECT_EQ(display->getCount(display->getCurrent()), 2);
+    EXPECT_EQ(currentCount(), 2);
     EXPECT_EQ(display->getPoint(display->getCurrent(), 0), 50);
-    EXPECT_EQ(at(L, B - 50), kCurrent);
+    EXPECT_EQ(display->getPrevious(), second);
 }
 
 TEST_F(SweepDisplayTest, ResetEmptiesAllTracesAtTheNextIdleAndKeepsTheRoles) {
@@ -197,31 +210,14 @@ TEST_F(SweepDisplayTest, ResetEmptiesAllTracesAtTheNextIdleAndKeepsTheRoles) {
     EXPECT_EQ(at(L, B - 20), kCurrent);
 }
 
-TEST_F(SweepDisplayTest, PaintRequestsDrawEverythingButTheCurrentTrace) {
-    feedSweep(0.9f, 0.0f, 20);
-    frame->idle();
-    feedSweep(0.4f, 0.0f, 20);
-    frame->idle();
-    const int32_t drawn = display->getDrawnUpTo();
-    headless::paint(window, Rect(0, 0, 465, 360));
-    EXPECT_EQ(at(L + 5, B - 90), kPrevious);
-    EXPECT_EQ(at(L + 5, B - 40), kBlack);
-    EXPECT_EQ(display->getDrawnUpTo(), drawn);
-    display->addPoint(0.4f);
-    frame->idle();  // only the new segment comes back
-    EXPECT_EQ(at(L + 19, B - 40), kCurrent);
-    EXPECT_EQ(at(L + 5, B - 40), kBlack);
-}
-
 TEST_F(SweepDisplayTest, AFullQueueDropsPointsInsteadOfWaiting) {
     for (size_t i = 0; i < SweepPointQueue::kCapacity + 50; ++i) display->addPoint(0.5f);
     frame->idle();
     // 512 points without a new-sweep mark: five full traces and a partial sixth.
-    const int32_t total = int32_t(SweepPointQueue::kCapacity);
-    EXPECT_EQ(display->getCount(display->getCurrent()), total % 101);
+    EXPECT_EQ(currentCount(), int32_t(SweepPointQueue::kCapacity) % 101);
     display->addPoint(99.1f);
     frame->idle();
-    EXPECT_EQ(display->getCount(display->getCurrent()), 1);
+    EXPECT_EQ(currentCount(), 1);
 }
 
 }  // namespace
