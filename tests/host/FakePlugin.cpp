@@ -1,5 +1,4 @@
 // A tiny VST 2.x test module for the host library; FAKE_VARIANT picks how it misbehaves.
-#include <cstdio>
 #include <cstring>
 
 #include "include/vst2/aeffect.h"
@@ -13,13 +12,11 @@
 namespace {
 
 constexpr int kParams = 2;
-constexpr int kPrograms = 3;
 
 struct Fake {
     AEffect effect{};
     audioMasterCallback host = nullptr;
     float params[kParams] = {0.5f, 0.25f};
-    int program = 0;
     int eventsSeen = 0;
     int lastNote = -1;
     int lastDelta = -1;
@@ -29,15 +26,10 @@ Fake* self(AEffect* effect) {
     return reinterpret_cast<Fake*>(effect);
 }
 
-void put(void* ptr, const char* text) {
-    std::strcpy(static_cast<char*>(ptr), text);
-}
-
 intptr_t countEvents(Fake* fake, const VstEvents* events) {
     if (events == nullptr) return 0;
-    VstEvent* const* list = events->events;
     for (int32_t i = 0; i < events->numEvents; ++i) {
-        const auto* midi = reinterpret_cast<const VstMidiEvent*>(list[i]);
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(events->events[i]);
         ++fake->eventsSeen;
         if ((midi->midiData[0] & 0xf0) == 0x90) fake->lastNote = midi->midiData[1];
         fake->lastDelta = midi->deltaFrames;
@@ -45,48 +37,19 @@ intptr_t countEvents(Fake* fake, const VstEvents* events) {
     return 1;
 }
 
-intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
-                  float opt) {
+intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void* ptr, float opt) {
     Fake* fake = self(effect);
     switch (opcode) {
         case effClose:
             delete fake;
-            return 1;
-        case effSetProgram:
-            if (value >= 0 && value < kPrograms) fake->program = static_cast<int>(value);
-            return 0;
-        case effGetProgram:
-            return fake->program;
-        case effGetProgramName:
-            std::snprintf(static_cast<char*>(ptr), 24, "Program %d", fake->program);
-            return 0;
-        case effGetProgramNameIndexed:
-            if (index < 0 || index >= kPrograms) return 0;
-            std::snprintf(static_cast<char*>(ptr), 24, "Program %d", index);
             return 1;
         case effGetParamName:
             // Parameter 1's name is an overlong, unterminated text to prove the host cuts it.
             if (index == 1)
                 std::memset(ptr, 'x', 100);
             else
-                put(ptr, "Gain  ");
+                std::strcpy(static_cast<char*>(ptr), "Gain");
             return 0;
-        case effGetParamDisplay:
-            if (index >= 0 && index < kParams)
-                std::snprintf(static_cast<char*>(ptr), 24, "%.2f", fake->params[index]);
-            return 0;
-        case effGetParamLabel:
-            put(ptr, "dB");
-            return 0;
-        case effGetEffectName:
-            put(ptr, "Fake Effect");
-            return 1;
-        case effGetVendorString:
-            put(ptr, "Test Vendor");
-            return 1;
-        case effGetProductString:
-            put(ptr, "Fake 1.0");
-            return 1;
         case effGetVendorVersion:
             return 1234;
         case effCanDo:
@@ -137,7 +100,6 @@ AEffect* create(audioMasterCallback host) {
     e.setParameter = setParameter;
     e.getParameter = getParameter;
     e.processReplacing = processReplacing;
-    e.numPrograms = kPrograms;
     e.numParams = kParams;
     e.numInputs = 2;
     e.numOutputs = FAKE_VARIANT == 5 ? 6 : 2;

@@ -1,23 +1,16 @@
 // The host callback under requests from several threads at once, with a reader alongside.
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <thread>
 #include <vector>
 
-#include "host/PluginInstance.h"
-#include "tests/host/FakeModules.h"
+#include "tests/host/HostTestSupport.h"
 
 namespace brindlet {
 namespace {
 
-TEST(PluginHostThreads, RecordsEveryRequestFromEveryThread) {
-    std::string error;
-    auto module = PluginModule::load(test::fakeModule("good"), error);
-    ASSERT_TRUE(module) << error;
-    PluginHost host;
-    auto plugin = PluginInstance::create(module, host, error);
-    ASSERT_TRUE(plugin) << error;
+using PluginHostThreads = test::FakeInstanceTest;
+
+TEST_F(PluginHostThreads, RecordsEveryRequestFromEveryThread) {
     host.clearRequests();
 
     constexpr int kThreads = 4;

@@ -1,4 +1,5 @@
-// Pieces of brindlet-render that need no plug-in: options, file names, exact audio files.
+// Pieces of brindlet-render: options, file names, exact audio files, and the block loop against
+// the fake module.
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -6,8 +7,10 @@
 #include <filesystem>
 
 #include "host/AudioFile.h"
+#include "host/BlockRenderer.h"
 #include "host/DemoRender.h"
 #include "host/RenderOptions.h"
+#include "tests/host/HostTestSupport.h"
 
 namespace brindlet {
 namespace {
@@ -59,14 +62,11 @@ TEST(RenderOptions, RefusesMalformedValues) {
     }
 }
 
-TEST(DemoRender, FileNamesAreSafe) {
+TEST(DemoRender, SafeFileNamesAndLevels) {
     EXPECT_EQ(fileNameFor("Big Drum", 1), "big-drum");
     EXPECT_EQ(fileNameFor("  DJ/Decks!! ", 3), "dj-decks");
     EXPECT_EQ(fileNameFor("../..", 5), "program-5");
     EXPECT_EQ(fileNameFor("", 9), "program-9");
-}
-
-TEST(DemoRender, MeasuresPeakAndRms) {
     Level level = measure({{0.5f, -0.5f}, {0.5f, -0.5f}});
     EXPECT_NEAR(level.peakDb, -6.0206, 1e-3);
     EXPECT_NEAR(level.rmsDb, -6.0206, 1e-3);
@@ -117,12 +117,52 @@ TEST_F(AudioFileTest, UnfinishedWriterLeavesNothing) {
 }
 
 TEST_F(AudioFileTest, OutputFormatFollowsExtension) {
-    int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    EXPECT_EQ(outputFormatFor("a.flac", wav16, 2), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    const int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     EXPECT_EQ(outputFormatFor("a.AIFF", wav16, 2), SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
     EXPECT_EQ(outputFormatFor("a.out", wav16, 2), wav16);
     EXPECT_EQ(outputFormatFor("a.flac", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2),
               SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+}
+
+class BlockRendererTest : public test::FakeInstanceTest {
+protected:
+    void SetUp() override {
+        FakeInstanceTest::SetUp();
+        plugin->start(44100.0f, 8);
+        plugin->setParameter(0, 0.5f);  // the fake's gain 2 x 0.5: output = input
+    }
+};
+
+TEST_F(BlockRendererTest, FramesComeBackInPlaceForEveryBlockLength) {
+    BlockRenderer renderer(*plugin, 2, 8, {});
+    for (int32_t frames = 0; frames <= 8; ++frames) {
+        std::vector<float> in(2 * 8), out(2 * 8, -9.0f);
+        for (size_t i = 0; i < in.size(); ++i) in[i] = static_cast<float>(i) + 0.5f;
+        renderer.process(in.data(), out.data(), frames);
+        for (int32_t i = 0; i < 2 * frames; ++i) ASSERT_EQ(out[i], in[i]) << frames;
+        for (int32_t i = 2 * frames; i < 16; ++i) ASSERT_EQ(out[i], -9.0f) << "wrote past";
+    }
+    EXPECT_EQ(renderer.position(), 36);
+    std::vector<float> out(16, 1.0f);
+    renderer.process(nullptr, out.data(), 8);  // the tail is silence in, silence out
+    EXPECT_EQ(out, std::vector<float>(16, 0.0f));
+
+    BlockRenderer mono(*plugin, 1, 8, {});
+    std::vector<float> in = {1, 2, 3, 4, 5};
+    mono.process(in.data(), out.data(), 5);
+    EXPECT_EQ(out, (std::vector<float>{1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(BlockRendererTest, NotesArriveBeforeTheirBlockWithTheirOffset) {
+    std::vector<float> in(16), out(16);
+    BlockRenderer renderer(*plugin, 2, 8, {{20, 50, 100}, {10, 40, 100}, {11, 41, 90}});
+    // After each block: events seen, last note, last offset into the block.
+    const float expected[3][3] = {{0, -1, -1}, {2, 41, 3}, {3, 50, 4}};
+    for (const auto& after : expected) {
+        renderer.process(in.data(), out.data(), 8);
+        for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(plugin->getParameter(100 + i), after[i]) << i;
+    }
+    EXPECT_EQ(renderer.notesSent(), 3u);
 }
 
 }  // namespace
