@@ -1,8 +1,10 @@
 // Momentary button report sequences and drawing; level meter segments and fall-off.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+
 #include "tests/toolkit/ToolkitTestSupport.h"
-#include "toolkit/bitmap/Bitmap.h"
 #include "toolkit/controls/LevelMeter.h"
 #include "toolkit/controls/MomentaryButton.h"
 #include "toolkit/draw/DrawContext.h"
@@ -10,25 +12,24 @@
 namespace brindlet {
 namespace {
 
-int dummyParent;
 constexpr Color kGreen{0, 200, 0, 0};
 constexpr Color kDark{20, 20, 20, 0};
+using Values = std::vector<float>;
 
 // Two stacked images: red (released) above green (pressed).
-std::vector<uint8_t> twoImageBmp(int32_t width, int32_t imageHeight) {
-    return test::makeBmp(width, 2 * imageHeight, [imageHeight](int32_t, int32_t y) {
-        return y < imageHeight ? kRedColor : kGreen;
-    });
+Bitmap* twoImageBitmap(int32_t width, int32_t imageHeight) {
+    return test::makeBitmap(test::makeBmp(
+        width, 2 * imageHeight,
+        [imageHeight](int32_t, int32_t y) { return y < imageHeight ? kRedColor : kGreen; }));
 }
 
 class ButtonTest : public test::HeadlessTest {
 protected:
     void SetUp() override {
         HeadlessTest::SetUp();
-        frame = new Frame(Rect(0, 0, 465, 360), &dummyParent, &editor);
+        frame = new Frame(Rect(0, 0, 465, 360), &test::dummyParent, &editor);
         editor.frame = frame;
-        const auto bytes = twoImageBmp(19, 19);
-        bitmap = new Bitmap(bytes.data(), bytes.size());
+        bitmap = twoImageBitmap(19, 19);
         button = new MomentaryButton(Rect(3, 243, 22, 262), &listener, 20, 19, bitmap);
         frame->addView(button);
         headless::paint(frame->getWindow(), Rect(0, 0, 465, 360));
@@ -37,6 +38,9 @@ protected:
         delete frame;
         bitmap->release();
         HeadlessTest::TearDown();
+    }
+    void press(uint32_t physical, const std::vector<headless::InputStep>& steps) {
+        headless::press(frame->getWindow(), {10, 250}, physical, steps);
     }
     Color pixel() { return headless::getWindowPixel(frame->getWindow(), 10, 250); }
 
@@ -47,70 +51,77 @@ protected:
     MomentaryButton* button = nullptr;
 };
 
-TEST_F(ButtonTest, PressAndReleaseInsideReportsOneThenZero) {
-    EXPECT_EQ(pixel(), kRedColor);
-    headless::press(frame->getWindow(), {10, 250}, kPhysicalLeft, test::dragSteps({{10, 251}}));
-    EXPECT_EQ(listener.values(), (std::vector<float>{1.0f, 0.0f}));
-    EXPECT_EQ(editor.events, (std::vector<std::string>{"begin 20", "end 20"}));
-    EXPECT_EQ(pixel(), kGreen);  // drawn pressed by the idle step while held
-    frame->idle();
-    EXPECT_EQ(pixel(), kRedColor);
-}
-
-TEST_F(ButtonTest, OneIsReportedAgainUntilThePressedImageIsDrawn) {
-    editor.frame = nullptr;  // the idle step draws nothing
-    headless::press(frame->getWindow(), {10, 250}, kPhysicalLeft,
-                    test::dragSteps({{10, 251}, {10, 252}}));
-    EXPECT_EQ(listener.values(), (std::vector<float>{1.0f, 1.0f, 1.0f, 0.0f}));
-}
-
-TEST_F(ButtonTest, DraggingOutAndBackReportsEachCrossing) {
-    headless::press(frame->getWindow(), {10, 250}, kPhysicalLeft,
-                    test::dragSteps({{100, 100}, {22, 262}}));  // out, then back on the edge
-    EXPECT_EQ(listener.values(), (std::vector<float>{1.0f, 0.0f, 1.0f, 0.0f}));
-}
-
-TEST_F(ButtonTest, ReleasedOutsideReportsZeroTwice) {
-    headless::press(frame->getWindow(), {10, 250}, kPhysicalLeft, test::dragSteps({{100, 100}}));
-    EXPECT_EQ(listener.values(), (std::vector<float>{1.0f, 0.0f, 0.0f}));
-}
-
-TEST_F(ButtonTest, ModifierPressReportsAtOnceWithoutBracket) {
-    headless::press(frame->getWindow(), {10, 250}, kPhysicalLeft | kPhysicalShift);
-    EXPECT_EQ(listener.values(), (std::vector<float>{1.0f, 0.0f}));
-    EXPECT_TRUE(editor.events.empty());
-
-    listener.reports.clear();
-    // Pressing a modifier during the hold ends the gesture.
-    headless::press(frame->getWindow(), {10, 250}, kPhysicalLeft,
-                    {{kPhysicalLeft | kPhysicalControl, {10, 250}}, {kPhysicalLeft, {10, 250}}});
-    EXPECT_EQ(listener.values(), (std::vector<float>{1.0f, 0.0f}));
-    EXPECT_EQ(headless::getPendingSteps(), 1);
-}
-
-TEST_F(ButtonTest, OnlyTheLeftButtonPresses) {
-    headless::press(frame->getWindow(), {10, 250}, kPhysicalRight);
+TEST_F(ButtonTest, ReportSequences) {
+    const uint32_t left = kPhysicalLeft;
+    struct Case {
+        const char* name;
+        uint32_t physical;
+        std::vector<headless::InputStep> steps;
+        bool idleDraws;
+        Values reports;
+        bool bracket;
+    };
+    const Case cases[] = {
+        {"press and release", left, test::dragSteps({{10, 251}}), true, {1, 0}, true},
+        {"1 again until the pressed image is drawn",
+         left,
+         test::dragSteps({{10, 251}, {10, 252}}),
+         false,
+         {1, 1, 1, 0},
+         true},
+        {"out and back on the edge",
+         left,
+         test::dragSteps({{100, 100}, {22, 262}}),
+         true,
+         {1, 0, 1, 0},
+         true},
+        {"released outside", left, test::dragSteps({{100, 100}}), true, {1, 0, 0}, true},
+        {"modifier press: at once", left | kPhysicalShift, {}, true, {1, 0}, false},
+        {"right button", kPhysicalRight, {}, true, {}, false},
+        {"modifier during the hold ends it",
+         left,
+         {{left | kPhysicalControl, {10, 250}}, {left, {10, 250}}},
+         true,
+         {1, 0},
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        listener.reports.clear();
+        editor.events.clear();
+        frame->idle();  // drawn released again
+        editor.frame = c.idleDraws ? frame : nullptr;
+        press(c.physical, c.steps);
+        EXPECT_EQ(listener.values(), c.reports);
+        EXPECT_EQ(editor.events.size(), c.bracket ? 2u : 0u);
+    }
+    EXPECT_EQ(headless::getPendingSteps(), 1);  // the last hold ended before its final step
     button->setMouseEnabled(false);
-    headless::press(frame->getWindow(), {10, 250}, kPhysicalLeft);
+    listener.reports.clear();
+    press(kPhysicalLeft, {});
     EXPECT_TRUE(listener.reports.empty());
 }
 
-TEST_F(ButtonTest, DrawsReleasedAndPressedRowsOfTheImage) {
-    const auto bytes = twoImageBmp(35, 35);
-    Bitmap* big = new Bitmap(bytes.data(), bytes.size());
+TEST_F(ButtonTest, DrawsPressedWhileHeldAndReleasedAfter) {
+    EXPECT_EQ(pixel(), kRedColor);
+    press(kPhysicalLeft, test::dragSteps({{10, 251}}));
+    EXPECT_EQ(editor.events, (std::vector<std::string>{"begin 20", "end 20"}));
+    EXPECT_EQ(pixel(), kGreen);  // drawn by the idle step while held
+    frame->idle();
+    EXPECT_EQ(pixel(), kRedColor);
+
+    // Rows of the stacked image; values above 1 are clamped before drawing.
+    Bitmap* big = twoImageBitmap(35, 35);
     MomentaryButton* b = new MomentaryButton(Rect(0, 0, 35, 35), nullptr, 22, 35, big);
     NativeSurface* surface = headless::createSurface(40, 40);
     DrawContext context(nullptr, surface, nullptr);
-    b->draw(&context);
-    EXPECT_EQ(headless::getPixel(surface, 0, 0), kRedColor);
-    EXPECT_EQ(headless::getPixel(surface, 34, 34), kRedColor);
-    EXPECT_EQ(headless::getPixel(surface, 35, 35), kBlackColor);
-    b->setValue(1.0f);
-    b->draw(&context);
-    EXPECT_EQ(headless::getPixel(surface, 0, 0), kGreen);
-    EXPECT_EQ(headless::getPixel(surface, 34, 34), kGreen);
-    b->setValue(2.0f);  // clamped to 1 before drawing
-    b->draw(&context);
+    for (auto [value, colour] : {std::pair{0.0f, kRedColor}, {2.0f, kGreen}}) {
+        b->setValue(value);
+        b->draw(&context);
+        EXPECT_EQ(headless::getPixel(surface, 0, 0), colour);
+        EXPECT_EQ(headless::getPixel(surface, 34, 34), colour);
+        EXPECT_EQ(headless::getPixel(surface, 35, 35), kBlackColor);
+    }
     EXPECT_EQ(b->getValue(), 1.0f);
     b->draw(nullptr);
     b->release();
@@ -118,29 +129,22 @@ TEST_F(ButtonTest, DrawsReleasedAndPressedRowsOfTheImage) {
     platform::destroySurface(surface);
 }
 
-// ---- Level meter -----------------------------------------------------------------------------
-
 class MeterTest : public test::HeadlessTest {
 protected:
     void SetUp() override {
         HeadlessTest::SetUp();
-        const auto lit = test::makeSolidBmp(8, 101, kGreen);
-        const auto unlit = test::makeSolidBmp(8, 101, kDark);
-        on = new Bitmap(lit.data(), lit.size());
-        off = new Bitmap(unlit.data(), unlit.size());
-        surface = headless::createSurface(465, 360);
-        context = new DrawContext(nullptr, surface, nullptr);
+        on = test::solidBitmap(8, 101, kGreen);
+        off = test::solidBitmap(8, 101, kDark);
     }
     void TearDown() override {
-        delete context;
         platform::destroySurface(surface);
         on->release();
         off->release();
         HeadlessTest::TearDown();
     }
     // As the editor builds its left meter.
-    LevelMeter* makeMeter(int32_t segments = 14) {
-        auto* m = new LevelMeter(Rect(140, 202, 148, 303), on, off, segments, 2);
+    LevelMeter* makeMeter() {
+        auto* m = new LevelMeter(Rect(140, 202, 148, 303), on, off, 14, 2);
         m->setDecreaseStep(0.1f);
         return m;
     }
@@ -148,41 +152,36 @@ protected:
 
     Bitmap* on = nullptr;
     Bitmap* off = nullptr;
-    NativeSurface* surface = nullptr;
-    DrawContext* context = nullptr;
+    NativeSurface* surface = headless::createSurface(465, 360);
+    DrawContext context{nullptr, surface, nullptr};
 };
 
 TEST_F(MeterTest, LightsTheNearestWholeSegment) {
     LevelMeter* m = makeMeter();
-    m->setValue(1.0f);
-    m->draw(context);  // from rest
-    EXPECT_EQ(m->getOnRect(), Rect(140, 202, 148, 303));
-    EXPECT_EQ(at(202), kGreen);
-
-    m->setOldValue(0.0f);
-    m->setValue(0.5f);
-    m->draw(context);
-    EXPECT_EQ(m->getOnRect().top, 252);  // 7 of 14 segments: rows 50..100 lit
-    EXPECT_EQ(at(251), kDark);
-    EXPECT_EQ(at(252), kGreen);
-    EXPECT_EQ(at(302), kGreen);
-
-    m->setOldValue(0.0f);
-    m->setValue(0.03f);  // trunc(0.97 * 14 + 0.5) = 14 unlit segments
-    m->draw(context);
-    EXPECT_EQ(m->getOnRect().top, 303);
-    EXPECT_EQ(at(302), kDark);
+    struct Case {
+        float value;
+        int32_t onTop;
+    };
+    // 7 of 14 segments lit: rows 50..100; at 0.03, trunc(0.97 * 14 + 0.5) = 14 segments unlit.
+    for (auto [value, onTop] : {Case{1.0f, 202}, {0.5f, 252}, {0.03f, 303}}) {
+        m->setOldValue(0.0f);  // from rest
+        m->setValue(value);
+        m->draw(&context);
+        EXPECT_EQ(m->getOnRect().top, onTop) << value;
+        EXPECT_EQ(at(onTop - 1), onTop == 202 ? kBlackColor : kDark) << value;
+        EXPECT_EQ(at(std::min(onTop, 302)), onTop < 303 ? kGreen : kDark) << value;
+    }
     m->release();
 }
 
 TEST_F(MeterTest, FallsBackOneStepPerRedrawAndRisesAtOnce) {
     LevelMeter* m = makeMeter();
     m->setValue(1.0f);
-    m->draw(context);
+    m->draw(&context);
     m->setValue(0.0f);
-    std::vector<float> shown;
+    Values shown;
     while (m->isDirty() && shown.size() < 20) {
-        m->draw(context);
+        m->draw(&context);
         shown.push_back(m->getOldValue());
     }
     ASSERT_GE(shown.size(), 10u);
@@ -191,40 +190,35 @@ TEST_F(MeterTest, FallsBackOneStepPerRedrawAndRisesAtOnce) {
     // nothing and is gone with the next redraw.
     EXPECT_LE(shown.size(), 11u);
     EXPECT_EQ(shown.back(), 0.0f);
-    EXPECT_EQ(at(202 + 100), kDark);
+    EXPECT_EQ(at(302), kDark);
 
     m->setValue(0.8f);
-    m->draw(context);
+    m->draw(&context);
     EXPECT_EQ(m->getOldValue(), 0.8f);
     EXPECT_FALSE(m->isDirty());
     m->setDirty(true);  // a plain flag: the displayed level is kept
     EXPECT_EQ(m->getOldValue(), 0.8f);
     m->release();
-}
 
-TEST_F(MeterTest, FrameIdleKeepsRedrawingUntilTheBarMeetsTheValue) {
-    Frame frame(Rect(0, 0, 465, 360), &dummyParent, nullptr);
-    LevelMeter* m = makeMeter();
-    frame.addView(m);
-    m->setValue(1.0f);
+    // Through the frame: idle keeps redrawing until the bar meets the value.
+    Frame frame(Rect(0, 0, 465, 360), &test::dummyParent, nullptr);
+    LevelMeter* framed = makeMeter();
+    frame.addView(framed);
+    framed->setValue(1.0f);
     headless::paint(frame.getWindow(), Rect(0, 0, 465, 360));
-    m->setValue(0.5f);
+    framed->setValue(0.5f);
     int32_t idles = 0;
-    while (m->isDirty() && idles < 20) {
-        frame.idle();
-        ++idles;
-    }
+    for (; framed->isDirty() && idles < 20; ++idles) frame.idle();
     EXPECT_LE(idles, 6);  // 0.9 .. 0.5 in single-precision steps
-    EXPECT_EQ(m->getOldValue(), 0.5f);
+    EXPECT_EQ(framed->getOldValue(), 0.5f);
 }
 
 TEST_F(MeterTest, HorizontalMeterAndDegenerateArguments) {
-    const auto lit = test::makeSolidBmp(101, 8, kGreen);
-    Bitmap* wide = new Bitmap(lit.data(), lit.size());
+    Bitmap* wide = test::solidBitmap(101, 8, kGreen);
     LevelMeter* h = new LevelMeter(Rect(0, 0, 101, 8), wide, nullptr, 14, kMeterHorizontal);
     h->setOldValue(0.0f);
     h->setValue(0.5f);
-    h->draw(context);  // no unlit bitmap: only the lit part
+    h->draw(&context);  // no unlit bitmap: only the lit part
     EXPECT_EQ(h->getOnRect(), Rect(0, 0, 50, 8));
     EXPECT_EQ(h->getOffRect(), Rect(50, 0, 101, 8));
     EXPECT_EQ(headless::getPixel(surface, 49, 4), kGreen);
@@ -235,12 +229,12 @@ TEST_F(MeterTest, HorizontalMeterAndDegenerateArguments) {
     LevelMeter* none = new LevelMeter(Rect(0, 0, 8, 101), on, off, 0, 2);  // no segments
     EXPECT_EQ(none->getSegments(), 1);
     none->setValue(std::numeric_limits<float>::quiet_NaN());
-    none->draw(context);
+    none->draw(&context);
     none->draw(nullptr);
     none->release();
     LevelMeter* blind = new LevelMeter(Rect(20, 0, 28, 101), nullptr, off, 14, 2);
     blind->setValue(0.5f);
-    blind->draw(context);  // without a lit image nothing is drawn
+    blind->draw(&context);  // without a lit image nothing is drawn
     EXPECT_EQ(headless::getPixel(surface, 24, 50), kBlackColor);
     blind->release();
 }

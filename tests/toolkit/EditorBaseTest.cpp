@@ -4,12 +4,11 @@
 #include "shell/EditorBase.h"
 #include "shell/EditorHost.h"
 #include "tests/toolkit/ToolkitTestSupport.h"
-#include "toolkit/core/Frame.h"
 
 namespace brindlet {
 namespace {
 
-int dummyParent;
+using test::dummyParent;
 
 class FakeEffect : public EditorHost {
 public:
@@ -26,14 +25,12 @@ public:
     }
     bool updateHostDisplay() override { return true; }
     void hostIdle() override {
-        ++hostIdles;
         idleTicks.push_back(headless::getTicks());
         if (editor) editor->idle();  // a host answering with a nested effEditIdle
     }
     void registerEditor(EditorBase* e) override { editor = e; }
 
     EditorBase* editor = nullptr;
-    int32_t hostIdles = 0;
     std::vector<uint32_t> idleTicks;
     std::vector<std::string> edits;
 };
@@ -59,97 +56,84 @@ public:
     int32_t updates = 0;
 };
 
-class EditorBaseTest : public test::HeadlessTest {};
-
-TEST_F(EditorBaseTest, RegistersAndAnswersWithoutAWindow) {
+class EditorBaseTest : public test::HeadlessTest {
+protected:
     FakeEffect effect;
+};
+
+TEST_F(EditorBaseTest, AnswersWithoutAWindowAndPostsUpdatesForTheNextIdle) {
+    EditorBase(nullptr).idleAndPump();  // no effect: nothing to register with
     TestEditor editor(&effect);
     EXPECT_EQ(effect.editor, &editor);
     EditorRect* rect = nullptr;
     ASSERT_TRUE(editor.getRect(&rect));
     EXPECT_EQ(rect->right, 465);
-    EXPECT_EQ(rect->bottom, 360);
     EXPECT_FALSE(editor.getRect(nullptr));
     EXPECT_EQ(editor.onKeyDown(KeyCode{0, kKeyUp, 0}), -1);
-    EXPECT_EQ(editor.onKeyUp(KeyCode{0, kKeyUp, 0}), -1);
-    EXPECT_EQ(editor.setKnobMode(2), 1);
     EXPECT_FALSE(editor.onWheel(1.0f));
     editor.redraw();
-    EditorBase bare(nullptr);  // no effect: nothing to register with
-    bare.idleAndPump();
-}
 
-TEST_F(EditorBaseTest, PendingUpdatesRunOnceAtTheNextIdle) {
-    FakeEffect effect;
-    TestEditor editor(&effect);
     editor.postUpdate();
     editor.setParameter(3, 0.5f);
-    EXPECT_TRUE(editor.isUpdatePending());
     editor.idle();
     editor.idle();
     EXPECT_EQ(editor.updates, 1);
     EXPECT_EQ(editor.open(&dummyParent), 1);
-    EXPECT_EQ(editor.getParentWindow(), &dummyParent);
     editor.idle();
     EXPECT_EQ(editor.updates, 2);  // open posts an update
 }
 
-TEST_F(EditorBaseTest, KeysAndIdleReachTheFrame) {
-    FakeEffect effect;
-    TestEditor editor(&effect);
-    editor.open(&dummyParent);
-    Frame* frame = editor.getFrame();
-    EXPECT_EQ(editor.onKeyDown(KeyCode{0, kKeyUp, 0}), -1);  // no child takes keys
-    EXPECT_TRUE(frame->beginEdit(7));
-    EXPECT_EQ(frame->endEdit(7), 1);
-    EXPECT_EQ(effect.edits, (std::vector<std::string>{"begin 7", "end 7"}));
-    editor.close();
-    EXPECT_EQ(editor.getFrame(), nullptr);
+TEST_F(EditorBaseTest, KeysEditsAndThreadServicesGoThroughTheOpenFrame) {
+    const int32_t services = headless::getThreadServicesDepth();
+    {
+        TestEditor editor(&effect);
+        editor.open(&dummyParent);
+        EXPECT_EQ(headless::getThreadServicesDepth(), services + 2);
+        EXPECT_EQ(editor.onKeyDown(KeyCode{0, kKeyUp, 0}), -1);  // no child takes keys
+        EXPECT_TRUE(editor.getFrame()->beginEdit(7));
+        EXPECT_EQ(editor.getFrame()->endEdit(7), 1);
+        EXPECT_EQ(effect.edits, (std::vector<std::string>{"begin 7", "end 7"}));
+        editor.close();
+        EXPECT_EQ(editor.getFrame(), nullptr);
+    }
+    EXPECT_EQ(headless::getThreadServicesDepth(), services);
 }
 
 TEST_F(EditorBaseTest, IdleAndPumpRunsWhenDueAndFromFortySixMillisecondsAfterARun) {
     headless::setTicks(1000);
-    FakeEffect effect;
     TestEditor editor(&effect);
-    EXPECT_EQ(editor.getNextIdleTime(), 1000u);
-    editor.idleAndPump();  // due at once
-    EXPECT_EQ(effect.hostIdles, 1);
-    EXPECT_EQ(editor.getNextIdleTime(), 1100u);
-    EXPECT_EQ(headless::getSleepCount(), 0);
+    struct Step {
+        uint32_t now;
+        size_t runs;
+        uint32_t slept, nextIdle;
+    };
+    const Step steps[] = {
+        {1000, 1, 0, 1100},  // due at once
+        {1045, 1, 4, 1100},  // 45 ms after the run: sleeps and returns
+        {1046, 2, 8, 1150},  // 46 ms: sleeps, then runs; next from the tick plus the sleep
+    };
+    for (const Step& s : steps) {
+        headless::setTicks(s.now);
+        editor.idleAndPump();
+        EXPECT_EQ(effect.idleTicks.size(), s.runs) << s.now;
+        EXPECT_EQ(headless::getSleptMilliseconds(), s.slept) << s.now;
+        EXPECT_EQ(editor.getNextIdleTime(), s.nextIdle) << s.now;
+    }
 
-    headless::setTicks(1045);
-    editor.idleAndPump();
-    EXPECT_EQ(effect.hostIdles, 1);  // 45 ms after the run: sleeps and returns
-    EXPECT_EQ(headless::getSleptMilliseconds(), 4u);
-
-    headless::setTicks(1046);
-    editor.idleAndPump();
-    EXPECT_EQ(effect.hostIdles, 2);  // 46 ms: sleeps, then runs
-    EXPECT_EQ(headless::getSleptMilliseconds(), 8u);
-    EXPECT_EQ(editor.getNextIdleTime(), 1150u);  // from the tick plus the sleep
-}
-
-TEST_F(EditorBaseTest, ATightLoopRunsAboutEveryFiftyMilliseconds) {
-    FakeEffect effect;
-    TestEditor editor(&effect);
-    editor.idleAndPump();
+    // In a tight loop, twelve 4 ms sleeps reach the 46 ms mark and the running call sleeps too.
     const uint32_t start = headless::getTicks();
     while (headless::getTicks() - start < 1000) editor.idleAndPump();
     ASSERT_GE(effect.idleTicks.size(), 19u);
-    for (size_t i = 1; i < effect.idleTicks.size(); ++i) {
-        // Twelve 4 ms sleeps reach the 46 ms mark, and the running call sleeps 4 ms too.
+    for (size_t i = 2; i < effect.idleTicks.size(); ++i)
         EXPECT_EQ(effect.idleTicks[i] - effect.idleTicks[i - 1], 52u) << i;
-    }
 }
 
 TEST_F(EditorBaseTest, EachRunPumpsOnePaintAndNestedIdlesDoNothing) {
-    FakeEffect effect;
     TestEditor editor(&effect);
     editor.open(&dummyParent);
     NativeWindow* window = editor.getFrame()->getWindow();
     headless::invalidate(window, Rect(0, 0, 10, 10));
     headless::invalidate(window, Rect(0, 0, 20, 20));
-    editor.postUpdate();
     editor.idleAndPump();
     EXPECT_EQ(headless::getPumpCount(), 1);
     EXPECT_EQ(headless::getPendingPaints(), 1);
@@ -158,22 +142,10 @@ TEST_F(EditorBaseTest, EachRunPumpsOnePaintAndNestedIdlesDoNothing) {
 
     editor.postUpdate();
     headless::advanceTicks(100);
-    effect.hostIdles = 0;
     editor.idleAndPump();  // the host's nested idle comes while the step waits for it
-    EXPECT_EQ(effect.hostIdles, 1);
+    EXPECT_EQ(effect.idleTicks.size(), 2u);
     EXPECT_EQ(editor.updates, 2);  // from the step itself, not from the nested call
     EXPECT_EQ(headless::getPendingPaints(), 0);
-}
-
-TEST_F(EditorBaseTest, ThreadServicesArePaired) {
-    const int32_t before = headless::getThreadServicesDepth();
-    {
-        FakeEffect effect;
-        TestEditor editor(&effect);
-        editor.open(&dummyParent);
-        EXPECT_EQ(headless::getThreadServicesDepth(), before + 2);
-    }
-    EXPECT_EQ(headless::getThreadServicesDepth(), before);
 }
 
 }  // namespace

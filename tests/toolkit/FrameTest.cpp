@@ -1,26 +1,24 @@
-// Views, controls and the frame: reference counts, dirty tracking, the view list, dispatch and
-// redraw.
+// Views, controls and the frame: reference counts, the view list, dispatch order and redraw.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/toolkit/ToolkitTestSupport.h"
-#include "toolkit/bitmap/Bitmap.h"
-#include "toolkit/core/Frame.h"
 #include "toolkit/draw/DrawContext.h"
 
 namespace brindlet {
 namespace {
 
+using test::dummyParent;
 using test::HeadlessTest;
-using test::RecordingEditor;
+using Log = std::vector<std::string>;
 
-// A control that records what reaches it.
+// A control that logs what reaches it as "<name> <event>[ h,v]".
 class ProbeControl : public Control {
 public:
-    ProbeControl(const Rect& r, std::vector<std::string>* log = nullptr, std::string name = "",
-                 int32_t* destroyed = nullptr)
+    explicit ProbeControl(const Rect& r, Log* log = nullptr, std::string name = "",
+                          int32_t* destroyed = nullptr)
         : Control(r, nullptr, 0, nullptr), log(log), name(std::move(name)), destroyed(destroyed) {}
 
     void draw(DrawContext*) override {
@@ -34,11 +32,10 @@ public:
     }
     bool onDrop(void**, int32_t count, int32_t type, const Point& p) override {
         record("drop " + std::to_string(count) + "/" + std::to_string(type), p);
-        dropped = {count, type};
         return acceptDrop;
     }
-    bool onWheel(DrawContext* c, const Point& p, float) override {
-        record(c ? "wheel" : "wheel-null", p);
+    bool onWheel(DrawContext*, const Point& p, float) override {
+        record("wheel", p);
         return true;
     }
     void loseFocus(DrawContext*) override { record("loseFocus", {}); }
@@ -54,7 +51,6 @@ public:
     int32_t draws = 0;
     int32_t keyAnswer = -1;
     bool acceptDrop = false;
-    Point dropped;
 
 protected:
     ~ProbeControl() override {
@@ -63,34 +59,27 @@ protected:
 
 private:
     void record(const std::string& what, const Point& p) {
-        if (log)
-            log->push_back(
-                name + " " + what +
-                (p == Point() ? "" : " " + std::to_string(p.h) + "," + std::to_string(p.v)));
+        if (!log) return;
+        log->push_back(name + " " + what +
+                       (p == Point() ? "" : " " + std::to_string(p.h) + "," + std::to_string(p.v)));
     }
-    std::vector<std::string>* log;
+    Log* log;
     std::string name;
     int32_t* destroyed;
 };
 
-// A view whose destructor releases itself again, as a careless subclass might.
-class SelfReleasingView : public View {
-public:
-    explicit SelfReleasingView(int32_t* destroyed) : View(Rect()), destroyed(destroyed) {}
-
+// A frame with a window and probes added in order (the last is on top); `log` is cleared.
+class FrameTest : public HeadlessTest {
 protected:
-    ~SelfReleasingView() override {
-        ++*destroyed;
-        release();  // count is 0 here: must do nothing
+    ProbeControl* add(const Rect& r, const std::string& name) {
+        auto* c = new ProbeControl(r, &log, name);
+        frame.addView(c);
+        log.clear();
+        return c;
     }
-
-private:
-    int32_t* destroyed;
+    Log log;
+    Frame frame{Rect(0, 0, 100, 100), &dummyParent, nullptr};
 };
-
-int dummyParent;
-
-// ---- View and Control ------------------------------------------------------------------------
 
 TEST(ViewTest, HitTestAndOverlapIncludeAllEdges) {
     View* v = new View(Rect(10, 20, 30, 40));
@@ -99,262 +88,168 @@ TEST(ViewTest, HitTestAndOverlapIncludeAllEdges) {
     EXPECT_FALSE(v->hitTest({31, 40}, 0));
     EXPECT_FALSE(v->hitTest({10, 41}, 0));
     EXPECT_TRUE(v->overlaps(Rect(30, 40, 50, 60)));  // touching corner
-    EXPECT_TRUE(v->overlaps(Rect(0, 0, 10, 20)));
     EXPECT_FALSE(v->overlaps(Rect(31, 0, 50, 60)));
     EXPECT_FALSE(v->overlaps(Rect(0, 0, 9, 19)));
-
-    v->setBounds(Rect(0, 0, 5, 5));
-    EXPECT_TRUE(v->isDirty());
-    Rect area;
-    v->getMouseArea(area);
-    EXPECT_EQ(area, Rect(10, 20, 30, 40));  // the mouse area stays
     v->release();
 }
 
-TEST(ViewTest, ReferenceCountDestroysAtZeroAndReleaseAtZeroDoesNothing) {
+TEST(ViewTest, ReleaseAtCountZeroDoesNothing) {
+    // A destructor that releases itself again, as a careless subclass might.
+    struct SelfReleasing : View {
+        explicit SelfReleasing(int32_t* d) : View(Rect()), destroyed(d) {}
+        ~SelfReleasing() override {
+            ++*destroyed;
+            release();
+        }
+        int32_t* destroyed;
+    };
     int32_t destroyed = 0;
-    View* v = new SelfReleasingView(&destroyed);
+    View* v = new SelfReleasing(&destroyed);
     v->retain();
-    EXPECT_EQ(v->getRefCount(), 2);
     v->release();
     EXPECT_EQ(destroyed, 0);
-    v->release();  // the destructor's own release at count 0 must not delete twice
+    v->release();
     EXPECT_EQ(destroyed, 1);
 }
 
-TEST_F(HeadlessTest, ControlDirtyRulesAndClamping) {
+TEST_F(HeadlessTest, ControlClampingDoubleClicksAndBackground) {
     ProbeControl* c = new ProbeControl(Rect(0, 0, 10, 10));
-    EXPECT_TRUE(c->isDirty());  // value 0, drawn value 1
-    c->setDirty(false);
-    EXPECT_FALSE(c->isDirty());
-    EXPECT_EQ(c->getOldValue(), 0.0f);
-    c->setDirty(true);
-    EXPECT_EQ(c->getOldValue(), -1.0f);
-    c->setValue(-1.0f);
-    c->setDirty(true);
-    EXPECT_EQ(c->getOldValue(), 0.0f);
-    EXPECT_TRUE(c->isDirty());
+    for (auto [min, max, value, clamped] : {std::tuple{0.0f, 1.0f, 1.5f, 1.0f},
+                                            {0.0f, 1.0f, -0.5f, 0.0f},
+                                            {0.8f, 0.2f, 0.5f, 0.2f}}) {  // upper bound first
+        c->setMin(min);
+        c->setMax(max);
+        c->setValue(value);
+        c->clampValue();
+        EXPECT_EQ(c->getValue(), clamped) << value;
+    }
 
-    c->setValue(1.5f);
-    c->clampValue();
-    EXPECT_EQ(c->getValue(), 1.0f);
-    c->setValue(-0.5f);
-    c->clampValue();
-    EXPECT_EQ(c->getValue(), 0.0f);
-    c->setMin(0.8f);
-    c->setMax(0.2f);  // inverted range: the upper bound is tested first
-    c->setValue(0.5f);
-    c->clampValue();
-    EXPECT_EQ(c->getValue(), 0.2f);
-    c->release();
-}
-
-TEST_F(HeadlessTest, DoubleClickTimeIsNeverBelow250) {
+    EXPECT_EQ(c->getDoubleClickTime(), 500);  // the system's time when made...
     headless::setDoubleClickTime(100);
-    ProbeControl* fast = new ProbeControl(Rect());
-    EXPECT_EQ(fast->getDoubleClickTime(), 250);
-    headless::setDoubleClickTime(600);
-    ProbeControl* slow = new ProbeControl(Rect());
-    EXPECT_EQ(slow->getDoubleClickTime(), 600);
+    auto* fast = new ProbeControl(Rect());
+    EXPECT_EQ(fast->getDoubleClickTime(), 250);  // ... but never below 250 ms
     fast->release();
-    slow->release();
-}
-
-TEST_F(HeadlessTest, DoubleClickRuleUsesFrameTicks) {
-    RecordingEditor editor;
+    test::RecordingEditor editor;  // ticks come from the editor
     Frame frame(Rect(0, 0, 100, 100), nullptr, &editor);
-    ProbeControl* c = new ProbeControl(Rect(0, 0, 10, 10));
-    frame.addView(c);
-    headless::setTicks(1000);
-    EXPECT_FALSE(c->checkDoubleClick());
-    headless::setTicks(1000 + 499);
-    EXPECT_TRUE(c->checkDoubleClick());
-    headless::setTicks(3000);
-    EXPECT_FALSE(c->checkDoubleClick());  // a fresh first click after a double click
-    headless::setTicks(3000 + 500);
-    EXPECT_FALSE(c->checkDoubleClick());  // the gap reached the double-click time
-}
+    headless::setDoubleClickTime(600);
+    auto* d = new ProbeControl(Rect(0, 0, 10, 10));
+    frame.addView(d);
+    for (auto [ticks, isDouble] : {std::pair{1000u, false},
+                                   {1599u, true},
+                                   {3000u, false},
+                                   {3600u, false}}) {  // after a double click a fresh first one
+        headless::setTicks(ticks);
+        EXPECT_EQ(d->checkDoubleClick(), isDouble) << ticks;
+    }
 
-TEST_F(HeadlessTest, ControlRetainsItsBackground) {
-    const auto bytes = test::makeSolidBmp(4, 4, kRedColor);
-    Bitmap* first = new Bitmap(bytes.data(), bytes.size());
-    Bitmap* second = new Bitmap(bytes.data(), bytes.size());
-    ProbeControl* c = new ProbeControl(Rect());
+    Bitmap* first = test::solidBitmap(4, 4, kRedColor);
+    Bitmap* second = test::solidBitmap(4, 4, kRedColor);
     c->setBackground(first);
-    EXPECT_EQ(first->getRefCount(), 2);
     c->setBackground(first);  // the same bitmap again keeps one reference
     EXPECT_EQ(first->getRefCount(), 2);
     c->setBackground(second);
     EXPECT_EQ(first->getRefCount(), 1);
-    EXPECT_EQ(second->getRefCount(), 2);
-    c->setBackground(nullptr);
-    EXPECT_EQ(second->getRefCount(), 1);
     c->release();
+    EXPECT_EQ(second->getRefCount(), 1);
     first->release();
     second->release();
 }
 
-// ---- View list -------------------------------------------------------------------------------
-
-TEST_F(HeadlessTest, ViewListGrowsByTwentyAndKeepsOrder) {
-    Frame frame(Rect(0, 0, 100, 100), nullptr, nullptr);
+TEST_F(FrameTest, ViewListGrowsByTwentyKeepsOrderAndOwnsItsChildren) {
     std::vector<View*> added;
     for (int i = 0; i < 21; ++i) {
         added.push_back(new ProbeControl(Rect(i, i, i + 1, i + 1)));
         ASSERT_TRUE(frame.addView(added.back()));
         EXPECT_EQ(frame.getCapacity(), i < 20 ? 20 : 40);
     }
-    ASSERT_EQ(frame.getViewCount(), 21);
     for (int i = 0; i < 21; ++i) EXPECT_EQ(frame.getView(i), added[i]);
     EXPECT_EQ(frame.getView(-1), nullptr);
     EXPECT_EQ(frame.getView(21), nullptr);
-    EXPECT_EQ(added[5]->getFrame(), &frame);
-
     EXPECT_TRUE(frame.removeView(added[10], true));
     EXPECT_EQ(frame.getViewCount(), 20);
     EXPECT_EQ(frame.getView(10), added[11]);
-    EXPECT_EQ(frame.getView(9), added[9]);
-    EXPECT_FALSE(frame.containsView(added[10]));
-
+    EXPECT_FALSE(frame.addView(nullptr));
     View* stranger = new ProbeControl(Rect());
-    EXPECT_TRUE(frame.removeView(stranger, true));
-    EXPECT_EQ(frame.getViewCount(), 20);
+    EXPECT_TRUE(frame.removeView(stranger, true));  // not a child: left alone
     EXPECT_EQ(stranger->getRefCount(), 1);
     stranger->release();
-    EXPECT_FALSE(frame.addView(nullptr));
-}
 
-TEST_F(HeadlessTest, FrameOwnsItsChildrenAndTellsThem) {
     int32_t destroyed = 0;
-    std::vector<std::string> log;
     {
-        Frame frame(Rect(0, 0, 100, 100), nullptr, nullptr);
-        frame.addView(new ProbeControl(Rect(), &log, "a", &destroyed));
-        ProbeControl* kept = new ProbeControl(Rect(), &log, "b", &destroyed);
-        frame.addView(kept);
-        kept->retain();
-        frame.removeView(kept, false);
-        EXPECT_EQ(kept->getRefCount(), 2);
-        kept->release();
-        frame.addView(kept);
+        Frame owner(Rect(0, 0, 100, 100), nullptr, nullptr);
+        owner.addView(new ProbeControl(Rect(), &log, "a", &destroyed));
+        ProbeControl* b = new ProbeControl(Rect(), &log, "b", &destroyed);
+        owner.addView(b);
+        owner.setFocusView(b);
+        b->retain();
+        owner.removeView(b, false);  // kept alive by our reference
+        EXPECT_EQ(owner.getFocusView(), nullptr);
+        owner.addView(b);
+        b->release();
     }
     EXPECT_EQ(destroyed, 2);
-    EXPECT_EQ(log, (std::vector<std::string>{"a attached", "b attached", "b removed", "b attached",
-                                             "a removed", "b removed"}));
+    EXPECT_EQ(log, (Log{"a attached", "b attached", "b loseFocus", "b removed", "b attached",
+                        "a removed", "b removed"}));
 }
 
-TEST_F(HeadlessTest, RemovingTheFocusViewClearsTheFocus) {
-    std::vector<std::string> log;
-    Frame frame(Rect(0, 0, 100, 100), nullptr, nullptr);
-    ProbeControl* c = new ProbeControl(Rect(), &log, "c");
-    frame.addView(c);
-    frame.setFocusView(c);
-    frame.removeView(c, true);
-    EXPECT_EQ(frame.getFocusView(), nullptr);
-    EXPECT_EQ(log.back(), "c removed");
-    EXPECT_EQ(log[log.size() - 2], "c loseFocus");
-}
-
-// ---- Dispatch --------------------------------------------------------------------------------
-
-TEST_F(HeadlessTest, ClicksGoToTheTopmostEnabledChild) {
-    std::vector<std::string> log;
-    Frame frame(Rect(0, 0, 100, 100), &dummyParent, nullptr);
-    ProbeControl* below = new ProbeControl(Rect(0, 0, 50, 50), &log, "below");
-    ProbeControl* above = new ProbeControl(Rect(40, 40, 90, 90), &log, "above");
-    frame.addView(below);
-    frame.addView(above);
+TEST_F(FrameTest, ClicksGoToTheTopmostEnabledChildAfterClearingTheFocus) {
+    ProbeControl* below = add(Rect(0, 0, 50, 50), "below");
+    ProbeControl* above = add(Rect(40, 40, 90, 90), "above");
+    frame.setFocusView(below);
+    frame.setFocusView(below);  // giving the focus to the focus view is not losing it
     NativeWindow* w = frame.getWindow();
     headless::press(w, {45, 45});
     headless::press(w, {50, 50});  // the edge of "below" and inside "above"
     above->setMouseEnabled(false);
     headless::press(w, {45, 45});
     headless::press(w, {95, 95});  // nobody
-    EXPECT_EQ(log,
-              (std::vector<std::string>{"below attached", "above attached", "above mouse 45,45",
-                                        "above mouse 50,50", "below mouse 45,45"}));
-}
-
-TEST_F(HeadlessTest, AClickClearsTheFocusFirst) {
-    std::vector<std::string> log;
-    Frame frame(Rect(0, 0, 100, 100), &dummyParent, nullptr);
-    ProbeControl* a = new ProbeControl(Rect(0, 0, 10, 10), &log, "a");
-    frame.addView(a);
-    frame.setFocusView(a);
-    frame.setFocusView(a);  // giving the focus to the focus view is not losing it
-    log.clear();
-    headless::press(frame.getWindow(), {5, 5});
-    EXPECT_EQ(log, (std::vector<std::string>{"a loseFocus", "a mouse 5,5"}));
+    EXPECT_EQ(log, (Log{"below loseFocus", "above mouse 45,45", "above mouse 50,50",
+                        "below mouse 45,45"}));
     EXPECT_EQ(frame.getFocusView(), nullptr);
 }
 
-TEST_F(HeadlessTest, KeysGoToTheFocusViewFirstThenTopDown) {
-    std::vector<std::string> log;
-    Frame frame(Rect(0, 0, 100, 100), nullptr, nullptr);
-    ProbeControl* a = new ProbeControl(Rect(), &log, "a");
-    ProbeControl* b = new ProbeControl(Rect(), &log, "b");
-    ProbeControl* c = new ProbeControl(Rect(), &log, "c");
-    frame.addView(a);
-    frame.addView(b);
-    frame.addView(c);
-    log.clear();
+TEST_F(FrameTest, KeysGoToTheFocusViewFirstThenTopDown) {
+    ProbeControl* a = add(Rect(), "a");
+    ProbeControl* b = add(Rect(), "b");
+    add(Rect(), "c");
     EXPECT_EQ(frame.onKeyDown(KeyCode{0, kKeyUp, 0}), -1);
-    EXPECT_EQ(log, (std::vector<std::string>{"c key", "b key", "a key"}));
-
+    EXPECT_EQ(log, (Log{"c key", "b key", "a key"}));
     log.clear();
     frame.setFocusView(a);
     b->keyAnswer = 7;
     EXPECT_EQ(frame.onKeyDown(KeyCode{0, kKeyUp, 0}), 7);
-    EXPECT_EQ(log, (std::vector<std::string>{"a key", "c key", "b key"}));
+    EXPECT_EQ(log, (Log{"a key", "c key", "b key"}));
 }
 
-TEST_F(HeadlessTest, DropsGoTopDownToEnabledViewsAndAreRefusedWithFocus) {
-    std::vector<std::string> log;
-    Frame frame(Rect(0, 0, 100, 100), &dummyParent, nullptr);
-    ProbeControl* below = new ProbeControl(Rect(0, 0, 50, 50), &log, "below");
-    ProbeControl* middle = new ProbeControl(Rect(0, 0, 50, 50), &log, "middle");
-    ProbeControl* top = new ProbeControl(Rect(0, 0, 50, 50), &log, "top");
-    frame.addView(below);
-    frame.addView(middle);
-    frame.addView(top);
-    middle->acceptDrop = true;
-    top->setMouseEnabled(false);
-    log.clear();
+TEST_F(FrameTest, DropsGoTopDownToEnabledViewsAndAreRefusedWithFocus) {
+    ProbeControl* below = add(Rect(0, 0, 50, 50), "below");
+    add(Rect(0, 0, 50, 50), "middle")->acceptDrop = true;
+    add(Rect(0, 0, 50, 50), "top")->setMouseEnabled(false);
     NativeWindow* w = frame.getWindow();
     ASSERT_TRUE(headless::isDropTargetRegistered(w));
     headless::dropFiles(w, {"/tmp/a.wav", "/tmp/b.wav", "/tmp/c.wav"}, {50, 50});
-    EXPECT_EQ(log, (std::vector<std::string>{"middle drop 3/0 50,50"}));
-
-    log.clear();
     headless::dropText(w, "hello", 64, {10, 10});
-    EXPECT_EQ(log, (std::vector<std::string>{"middle drop 64/1 10,10"}));
-
+    EXPECT_EQ(log, (Log{"middle drop 3/0 50,50", "middle drop 64/1 10,10"}));
     log.clear();
     frame.setFocusView(below);
     void* items[1] = {nullptr};
     EXPECT_FALSE(frame.onDrop(items, 1, 0, {10, 10}));
-    EXPECT_EQ(log, std::vector<std::string>{});
+    EXPECT_EQ(log, Log{});
 }
 
-TEST_F(HeadlessTest, WheelGoesToTheChildUnderThePointer) {
-    std::vector<std::string> log;
-    Frame frame(Rect(0, 0, 100, 100), &dummyParent, nullptr);
-    ProbeControl* a = new ProbeControl(Rect(0, 0, 50, 50), &log, "a");
-    ProbeControl* b = new ProbeControl(Rect(60, 60, 90, 90), &log, "b");
-    b->setMouseEnabled(false);  // not tested for the wheel
-    frame.addView(a);
-    frame.addView(b);
-    log.clear();
+TEST_F(FrameTest, WheelGoesToTheChildUnderThePointer) {
+    add(Rect(0, 0, 50, 50), "a");
+    add(Rect(60, 60, 90, 90), "b")->setMouseEnabled(false);  // not tested for the wheel
     headless::setWindowOrigin(frame.getWindow(), {100, 200});
     headless::setInput(0, {170, 270});
     EXPECT_TRUE(frame.onWheel(nullptr, {5, 5}, 1.0f));  // `where` is ignored
     headless::setInput(0, {195, 295});
     EXPECT_FALSE(frame.onWheel(nullptr, {5, 5}, 1.0f));
-    EXPECT_EQ(log, (std::vector<std::string>{"b wheel 70,70"}));
+    EXPECT_EQ(log, (Log{"b wheel 70,70"}));
 }
 
-TEST_F(HeadlessTest, EditBracketAndTicksNeedAnEditor) {
-    RecordingEditor editor;
+TEST_F(HeadlessTest, EditBracketTicksAndIdleNeedAnEditor) {
+    test::RecordingEditor editor;
     Frame with(Rect(0, 0, 10, 10), nullptr, &editor);
     Frame without(Rect(0, 0, 10, 10), nullptr, nullptr);
     headless::setTicks(1234);
@@ -364,76 +259,47 @@ TEST_F(HeadlessTest, EditBracketAndTicksNeedAnEditor) {
     EXPECT_EQ(with.endEdit(3), 1);
     EXPECT_FALSE(without.beginEdit(3));
     EXPECT_EQ(without.endEdit(3), 0);
-    EXPECT_EQ(editor.events, (std::vector<std::string>{"begin 3", "end 3"}));
-
+    EXPECT_EQ(editor.events, (Log{"begin 3", "end 3"}));
     ProbeControl* c = new ProbeControl(Rect());
+    c->idleEditor();  // no frame: nothing
     with.addView(c);
     c->idleEditor();
     EXPECT_EQ(editor.idleCalls, 1);
-    ProbeControl* orphan = new ProbeControl(Rect());
-    orphan->idleEditor();  // no frame: nothing
-    orphan->release();
 }
 
-// ---- Redraw ----------------------------------------------------------------------------------
-
-TEST_F(HeadlessTest, IdleDrawsNothingBeforeTheFirstPaintAndOnlyDirtyViewsAfter) {
-    Frame frame(Rect(0, 0, 100, 100), &dummyParent, nullptr);
-    ProbeControl* a = new ProbeControl(Rect(0, 0, 10, 10));
-    ProbeControl* b = new ProbeControl(Rect(20, 20, 30, 30));
-    frame.addView(a);
-    frame.addView(b);
+TEST_F(FrameTest, IdleDrawsNothingBeforeTheFirstPaintAndOnlyDirtyViewsAfter) {
+    ProbeControl* a = add(Rect(0, 0, 10, 10), "a");
+    ProbeControl* b = add(Rect(20, 20, 30, 30), "b");
+    auto draws = [&] { return std::pair{a->draws, b->draws}; };
     frame.idle();
-    EXPECT_EQ(a->draws + b->draws, 0);
-
+    EXPECT_EQ(draws(), std::pair(0, 0));
     headless::paint(frame.getWindow(), Rect(0, 0, 15, 15));  // only "a" overlaps
-    EXPECT_FALSE(frame.isFirstDraw());
-    EXPECT_EQ(a->draws, 1);
-    EXPECT_EQ(b->draws, 0);
-
+    EXPECT_EQ(draws(), std::pair(1, 0));
     frame.idle();  // "b" is still dirty
-    EXPECT_EQ(a->draws, 1);
-    EXPECT_EQ(b->draws, 1);
+    EXPECT_EQ(draws(), std::pair(1, 1));
     frame.idle();
-    EXPECT_EQ(a->draws + b->draws, 2);
-
+    EXPECT_EQ(draws(), std::pair(1, 1));
     a->setValue(0.5f);
     frame.idle();
-    EXPECT_EQ(a->draws, 2);
-    EXPECT_EQ(b->draws, 1);
-
+    EXPECT_EQ(draws(), std::pair(2, 1));
     frame.setDirty(true);  // the whole frame
     frame.idle();
-    EXPECT_EQ(a->draws, 3);
-    EXPECT_EQ(b->draws, 2);
-    EXPECT_FALSE(frame.isDirty());
-}
-
-TEST_F(HeadlessTest, RedrawViewDrawsOneChildOrTheWholeFrame) {
-    Frame frame(Rect(0, 0, 100, 100), &dummyParent, nullptr);
-    ProbeControl* a = new ProbeControl(Rect(0, 0, 10, 10));
-    ProbeControl* b = new ProbeControl(Rect(20, 20, 30, 30));
-    frame.addView(a);
-    frame.addView(b);
+    EXPECT_EQ(draws(), std::pair(3, 2));
     frame.redrawView(a);
-    EXPECT_EQ(a->draws, 1);
-    EXPECT_EQ(b->draws, 0);
+    EXPECT_EQ(draws(), std::pair(4, 2));
     frame.redrawView(nullptr);
-    EXPECT_EQ(a->draws, 2);
-    EXPECT_EQ(b->draws, 1);
+    EXPECT_EQ(draws(), std::pair(5, 3));
 }
 
 TEST_F(HeadlessTest, WindowLifecycleAndDestroyedWindows) {
     const int32_t services = headless::getThreadServicesDepth();
     {
         Frame first(Rect(0, 0, 50, 40), &dummyParent, nullptr);
-        EXPECT_EQ(headless::getWindowClassUsers(), 1);
         {
             Frame second(Rect(0, 0, 50, 40), &dummyParent, nullptr);
             EXPECT_EQ(headless::getWindowClassUsers(), 2);
             EXPECT_EQ(headless::getThreadServicesDepth(), services + 2);
         }
-        EXPECT_EQ(headless::getWindowClassUsers(), 1);
         Frame windowless(Rect(0, 0, 50, 40), nullptr, nullptr);
         EXPECT_EQ(windowless.getWindow(), nullptr);
         EXPECT_EQ(headless::getWindowClassUsers(), 1);
@@ -452,12 +318,34 @@ TEST_F(HeadlessTest, WindowLifecycleAndDestroyedWindows) {
     EXPECT_EQ(headless::getThreadServicesDepth(), services);
 }
 
+TEST_F(HeadlessTest, ButtonsAndPointerComeFromThePlatform) {
+    EXPECT_EQ(mapPhysicalInput(kPhysicalLeft, false), kLButton);
+    EXPECT_EQ(mapPhysicalInput(kPhysicalLeft, true), kRButton);
+    EXPECT_EQ(mapPhysicalInput(kPhysicalRight, true), kLButton);
+    EXPECT_EQ(
+        mapPhysicalInput(kPhysicalMiddle | kPhysicalShift | kPhysicalControl | kPhysicalAlt, false),
+        kMButton | kShift | kControl | kAlt);
+
+    Frame frame(Rect(0, 0, 50, 50), &dummyParent, nullptr);
+    headless::setWindowOrigin(frame.getWindow(), {100, 50});
+    DrawContext c(&frame, headless::getWindowSurface(frame.getWindow()), frame.getWindow());
+    headless::setInput(kPhysicalLeft, {130, 70});
+    EXPECT_EQ(c.getMouseButtons(), kLButton);
+    Point where;
+    c.getMouseLocation(where);
+    EXPECT_EQ(where, Point(30, 20));
+    headless::setWindowOrigin(frame.getWindow(), {0, 0});  // the context took the origin at birth
+    c.getMouseLocation(where);
+    EXPECT_EQ(where, Point(30, 20));
+    frame.getCursorLocation(where);
+    EXPECT_EQ(where, Point(130, 70));
+}
+
 TEST_F(HeadlessTest, NullContextsAreTolerated) {
-    std::vector<std::string> log;
+    Log log;
     Frame frame(Rect(0, 0, 100, 100), nullptr, nullptr);
-    ProbeControl* a = new ProbeControl(Rect(0, 0, 10, 10), &log, "a");
-    frame.addView(a);
-    frame.onMouseDown(nullptr, {5, 5});  // buttons not read: -1
+    frame.addView(new ProbeControl(Rect(0, 0, 10, 10), &log, "a"));
+    frame.onMouseDown(nullptr, {5, 5});
     frame.draw(nullptr);
     frame.drawInRect(nullptr, Rect(0, 0, 100, 100));
     EXPECT_EQ(log.back(), "a mouse 5,5");
@@ -469,62 +357,19 @@ TEST_F(HeadlessTest, NullContextsAreTolerated) {
     empty.drawString(nullptr, Rect(0, 0, 10, 10));
 }
 
-// ---- Native edit field seam ------------------------------------------------------------------
-
-// Closes its field from inside the field's own report, as a text entry does.
-class ClosingOwner : public EditFieldEvents {
-public:
-    void editFieldEnter() override { close("enter"); }
-    void editFieldFocusLost() override { close("focus"); }
-    void close(const char* why) {
-        char text[8];
-        platform::getEditFieldText(field, text, sizeof text);
-        seen.push_back(std::string(why) + ":" + text);
-        platform::destroyEditField(field);
-        field = nullptr;
-    }
-    NativeEditField* field = nullptr;
-    std::vector<std::string> seen;
-};
-
-TEST_F(HeadlessTest, EditFieldOpensSelectedTakesTypingAndReports) {
-    Frame frame(Rect(0, 0, 465, 360), &dummyParent, nullptr);
+// Text entry drives fields through the editor; here only the seam's own guards.
+TEST_F(HeadlessTest, EditFieldsNeedAWindowAndGoWithIt) {
     EditFieldSpec spec;
-    spec.bounds = Rect(385, 127, 429, 147);
-    spec.text = "0.5000";
-    spec.textColor = kRedColor;
-    spec.maxLength = 10;
-    ClosingOwner owner;
-    EXPECT_EQ(platform::createEditField(nullptr, spec, &owner), nullptr);
-    owner.field = platform::createEditField(frame.getWindow(), spec, &owner);
-    ASSERT_NE(owner.field, nullptr);
-    EXPECT_EQ(headless::getOpenEditField(), owner.field);
-    headless::EditFieldState state = headless::getEditFieldState(owner.field);
-    EXPECT_EQ(state.bounds, spec.bounds);
-    EXPECT_EQ(state.text, "0.5000");
-    EXPECT_TRUE(state.allSelected);
-    EXPECT_TRUE(state.focused);
-    EXPECT_EQ(state.textColor, kRedColor);
-
-    headless::typeIntoEditField(owner.field, "0.25");  // replaces the selection
-    headless::typeIntoEditField(owner.field, "1234567890");
-    EXPECT_EQ(headless::getEditFieldState(owner.field).text, "0.25123456");  // the length limit
-    headless::pressEnterInEditField(owner.field);
-    EXPECT_EQ(owner.seen, std::vector<std::string>{"enter:0.25123"});  // 7 bytes and the zero
-    EXPECT_EQ(headless::getOpenEditField(), nullptr);
-
-    owner.field = platform::createEditField(frame.getWindow(), spec, &owner);
-    headless::moveFocusAway(owner.field);
-    EXPECT_EQ(owner.seen.back(), "focus:0.5000");
+    EXPECT_EQ(platform::createEditField(nullptr, spec, nullptr), nullptr);
     platform::destroyEditField(nullptr);
     EXPECT_EQ(platform::getEditFieldText(nullptr, nullptr, 0), 0);
-}
-
-TEST_F(HeadlessTest, EditFieldsGoWithTheirWindow) {
     {
         Frame frame(Rect(0, 0, 100, 100), &dummyParent, nullptr);
-        EditFieldSpec spec;
-        platform::createEditField(frame.getWindow(), spec, nullptr);
+        NativeEditField* field = platform::createEditField(frame.getWindow(), spec, nullptr);
+        headless::typeIntoEditField(field, "0.25");
+        char text[4];  // too short: cut, with the zero
+        platform::getEditFieldText(field, text, sizeof text);
+        EXPECT_STREQ(text, "0.2");
         EXPECT_EQ(headless::getEditFieldCount(), 1);
     }
     EXPECT_EQ(headless::getEditFieldCount(), 0);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/bitmap/Bitmap.h"
 #include "toolkit/core/Control.h"
 #include "toolkit/core/ControlListener.h"
 #include "toolkit/core/Frame.h"
@@ -16,12 +17,18 @@
 
 namespace brindlet::test {
 
+// Any non-null parent makes the headless backend open a window.
+inline int dummyParent;
+
 // A 24-bit uncompressed BMP file of width x height with the given pixels.
 std::vector<uint8_t> makeBmp(int32_t width, int32_t height,
                              const std::function<Color(int32_t x, int32_t y)>& pixel,
                              bool topDown = false);
-inline std::vector<uint8_t> makeSolidBmp(int32_t width, int32_t height, Color c) {
-    return makeBmp(width, height, [c](int32_t, int32_t) { return c; });
+inline Bitmap* makeBitmap(const std::vector<uint8_t>& bytes) {
+    return new Bitmap(bytes.data(), bytes.size());
+}
+inline Bitmap* solidBitmap(int32_t width, int32_t height, Color c) {
+    return makeBitmap(makeBmp(width, height, [c](int32_t, int32_t) { return c; }));
 }
 
 // Where a test's picture goes: <build>/pictures/toolkit/<name>.png
@@ -66,7 +73,7 @@ public:
     Frame* frame = nullptr;
 };
 
-// Resets the headless backend before every test.
+// Resets the headless backend around every test.
 class HeadlessTest : public ::testing::Test {
 protected:
     void SetUp() override { headless::reset(); }
