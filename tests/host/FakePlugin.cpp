@@ -15,7 +15,6 @@ constexpr int kParams = 2;
 
 struct Fake {
     AEffect effect{};
-    audioMasterCallback host = nullptr;
     float params[kParams] = {0.5f, 0.25f};
     int eventsSeen = 0;
     int lastNote = -1;
@@ -37,7 +36,7 @@ intptr_t countEvents(Fake* fake, const VstEvents* events) {
     return 1;
 }
 
-intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void* ptr, float opt) {
+intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void* ptr, float) {
     Fake* fake = self(effect);
     switch (opcode) {
         case effClose:
@@ -56,9 +55,6 @@ intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void
             return std::strcmp(static_cast<const char*>(ptr), "receiveVstMidiEvent") == 0 ? 1 : -1;
         case effProcessEvents:
             return countEvents(fake, static_cast<const VstEvents*>(ptr));
-        case effVendorSpecific:
-            // Lets tests make the plug-in send automation from any thread.
-            return fake->host(effect, audioMasterAutomate, index, 0, nullptr, opt);
         default:
             return 0;
     }
@@ -93,7 +89,6 @@ AEffect* create(audioMasterCallback host) {
     // lives in static storage.
     static Fake unclosable;
     Fake* fake = FAKE_VARIANT == 2 ? &unclosable : new Fake;
-    fake->host = host;
     AEffect& e = fake->effect;
     e.magic = FAKE_VARIANT == 2 ? fourCharCode('N', 'o', 'p', 'e') : kEffectMagic;
     e.dispatcher = dispatch;

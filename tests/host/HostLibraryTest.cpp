@@ -179,19 +179,6 @@ TEST_F(PluginInstanceTest, CutsTextsPassesAnswersAndDeliversEvents) {
     plugin->close();
 }
 
-TEST_F(PluginInstanceTest, SeveralInstancesReachTheirOwnHosts) {
-    PluginHost other;
-    std::string error;
-    auto second = PluginInstance::create(module, other, error);
-    ASSERT_TRUE(second) << error;
-    host.clearRequests();
-    second->dispatcher(effVendorSpecific, 3, 0, nullptr, 0.75f);
-    EXPECT_EQ(host.countOf(audioMasterAutomate), 0u);
-    ASSERT_EQ(other.countOf(audioMasterAutomate), 1u);
-    EXPECT_EQ(other.requests().back().opt, 0.75f);
-    EXPECT_EQ(other.requests().back().index, 3);
-}
-
 TEST(MidiEventList, BuildsTheBinaryShapeAPlugInReads) {
     MidiEventList list(1);
     list.noteOn(17, 60, 127, 3);

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <iterator>
+#include <sstream>
 
 #include "host/AudioFile.h"
 #include "host/BlockRenderer.h"
@@ -45,20 +47,17 @@ TEST(RenderOptions, ReadsEveryOptionInBothForms) {
 }
 
 TEST(RenderOptions, RefusesMalformedValues) {
-    for (std::vector<const char*> args : {std::vector<const char*>{"--param", "Mix=nan"},
-                                          {"--param", "=0.5"},
-                                          {"--param", "Mix=0.5x"},
-                                          {"--note", "1:128:1"},
-                                          {"--note", "1:60:100:5"},
-                                          {"--note", "inf:60:1"},
-                                          {"--block", "70000"},
-                                          {"--block", "12.5"},
-                                          {"--tail", "-1"},
-                                          {"a", "b", "c"}}) {
+    for (const char* line : {"--param Mix=nan", "--param =0.5", "--param Mix=0.5x",
+                             "--note 1:128:1", "--note 1:60:100:5", "--note inf:60:1",
+                             "--block 70000", "--block 12.5", "--tail -1", "a b c"}) {
+        std::istringstream words(line);
+        std::vector<std::string> storage{std::istream_iterator<std::string>(words), {}};
+        std::vector<const char*> args;
+        for (const std::string& word : storage) args.push_back(word.c_str());
         RenderOptions o;
         std::string error;
-        EXPECT_FALSE(parse(args, o, error)) << args[0] << " " << args[1];
-        EXPECT_FALSE(error.empty());
+        EXPECT_FALSE(parse(args, o, error)) << line;
+        EXPECT_FALSE(error.empty()) << line;
     }
 }
 
