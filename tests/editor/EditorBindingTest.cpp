@@ -14,10 +14,9 @@ TEST_F(EditorTest, PitchSlidersSnapToHundredthsOthersPassUnchanged) {
     const struct {
         int32_t tag;
         float dragged, sent;
-    } cases[] = {
-        {kPitchStart, 0.337f, 0.34f}, {kPitchEnd, 0.125f, 0.12f},    {kPitchStart, 0.995f, 1.0f},
-        {kPitchEnd, 0.004f, 0.0f},    {kPitchDecay, 0.337f, 0.337f}, {kMix, 0.125f, 0.125f},
-    };
+    } cases[] = {{kPitchStart, 0.337f, 0.34f},  {kPitchEnd, 0.125f, 0.12f},
+                 {kPitchStart, 0.995f, 1.0f},   {kPitchEnd, 0.004f, 0.0f},
+                 {kPitchDecay, 0.337f, 0.337f}, {kMix, 0.125f, 0.125f}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.dragged);
         host.calls.clear();
@@ -29,15 +28,6 @@ TEST_F(EditorTest, PitchSlidersSnapToHundredthsOthersPassUnchanged) {
         EXPECT_EQ(host.calls, expected);
         EXPECT_EQ(slider->getValue(), c.sent);  // the effect's value comes back to the slider
     }
-    // A drag in the window: a free click grabs the handle 9 pixels below its top edge, so v = 113
-    // puts that edge 70 pixels down the travel. Automated inside the edit bracket, drawn at once.
-    host.calls.clear();
-    headless::press(window, Point(160, 84), kPhysicalLeft,
-                    {{kPhysicalLeft, Point(160, 84)}, {kPhysicalLeft, Point(160, 113)}});
-    EXPECT_EQ(host.calls.front(), (HostCall{HostCall::BeginEdit, kPitchStart}));
-    EXPECT_EQ(host.calls.back(), (HostCall{HostCall::EndEdit, kPitchStart}));
-    EXPECT_FLOAT_EQ(host.params[kPitchStart], 0.3f);
-    EXPECT_FALSE(control(kPitchStart)->isDirty());
 }
 
 TEST_F(EditorTest, RatioAndResetButtonsSetTheirTargetAndAutomateOnlyTheirTag) {
@@ -95,31 +85,24 @@ TEST_F(EditorTest, PresetButtonLoadsItsRowInOrderThenUpdatesTheHostDisplay) {
     }
 }
 
+struct EntryCase {
+    const char* typed;
+    float expected;
+};
+
 TEST_F(EditorTest, TypedEntryReadsSevenCharactersIntoPitchEnd) {
     const char bytes[] = {'\xff', '\x80', '\x01', '7', '\x7f', '\xfe', '\x1b', '9', '\0'};
     const std::string longText(100000, '3');
-    const struct {
-        const char* typed;
-        float expected;
-    } cases[] = {
-        {"25", 0.25f},
-        {"05", 0.05f},
-        {"1.5", 1.0f},
-        {"-0.3", 0.3f},
-        {"abc", 0.0f},
-        {"letters", 0.0f},
-        {"", 0.0f},
-        {".", 0.0f},
-        {".75", 0.75f},
-        {"0..5", 0.5f},
-        {"0,5", 0.05f},
-        {"1e-3", 0.13f},
-        {"0.123456789", 0.12345f},
-        {"1 2 3 4 5", 0.1234f},
+    const char* const threes = longText.c_str();
+    // clang-format off
+    const EntryCase cases[] = {
+        {"25", 0.25f},     {"05", 0.05f},      {"1.5", 1.0f},            {"-0.3", 0.3f},
+        {"abc", 0.0f},     {"letters", 0.0f},  {"", 0.0f},               {".", 0.0f},
+        {".75", 0.75f},    {"0..5", 0.5f},     {"0,5", 0.05f},           {"1e-3", 0.13f},
+        {bytes, 0.7f},     {threes, 0.3333333f}, {"0.123456789", 0.12345f}, {"1 2 3 4 5", 0.1234f},
         {"9999999999", 0.9999999f},
-        {bytes, 0.7f},
-        {longText.c_str(), 0.3333333f},
     };
+    // clang-format on
     EXPECT_EQ(PluginEditor::parseEndEntry(nullptr), 0.0f);
     openAndPaint();
     for (const auto& c : cases) {
@@ -194,10 +177,12 @@ TEST_F(EditorTest, FeedsDriveTheMetersAndTheTraceAndFeed39ClearsThem) {
     editor->setParameter(kFeedIdle, 999.0f);
     EXPECT_EQ(rightMeter->getValue(), 0.0f);
     EXPECT_EQ(leftMeter->getValue(), 0.0f);
+    EXPECT_EQ(display->getCount(display->getCurrent()), 20);  // the traces wait for the idle
     editor->idle();
     for (int32_t b = 0; b < 3; ++b) EXPECT_EQ(display->getCount(b), 0);
     EXPECT_EQ(pixel(179, 144 - 90), (Color{0, 0, 0, 0}));
-    EXPECT_TRUE(host.calls.empty());  // feeds never reach the effect
+    EXPECT_EQ(pixel(229, 144), (Color{255, 51, 51, 0}));  // the curve stays
+    EXPECT_TRUE(host.calls.empty());                      // feeds never reach the effect
 }
 
 }  // namespace

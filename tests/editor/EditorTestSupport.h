@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -54,23 +56,19 @@ public:
         calls.push_back({HostCall::UpdateDisplay});
         return true;
     }
-    void hostIdle() override { ++idleCalls; }
+    void hostIdle() override {}
     void registerEditor(EditorBase* e) override { editor = e; }
 
-    void loadPreset(int32_t k) {
-        for (int32_t i = 0; i < kNumParams; ++i) params[i] = kFactoryPresetTable[k].values[i];
-    }
+    void loadPreset(int32_t k) { std::copy_n(kFactoryPresetTable[k].values, kNumParams, params); }
     std::vector<HostCall> callsOf(HostCall::Kind kind) const {
         std::vector<HostCall> out;
-        for (const HostCall& c : calls) {
-            if (c.kind == kind) out.push_back(c);
-        }
+        std::copy_if(calls.begin(), calls.end(), std::back_inserter(out),
+                     [kind](const HostCall& c) { return c.kind == kind; });
         return out;
     }
 
     float params[kNumParams] = {};
     std::vector<HostCall> calls;
-    int32_t idleCalls = 0;
     EditorBase* editor = nullptr;
 };
 
