@@ -16,20 +16,15 @@ constexpr Color kGreen{0, 200, 0, 0};
 constexpr Color kDark{20, 20, 20, 0};
 using Values = std::vector<float>;
 
-// Two stacked images: red (released) above green (pressed).
-Bitmap* twoImageBitmap(int32_t width, int32_t imageHeight) {
-    return test::makeBitmap(test::makeBmp(
-        width, 2 * imageHeight,
-        [imageHeight](int32_t, int32_t y) { return y < imageHeight ? kRedColor : kGreen; }));
-}
-
 class ButtonTest : public test::HeadlessTest {
 protected:
     void SetUp() override {
         HeadlessTest::SetUp();
         frame = new Frame(Rect(0, 0, 465, 360), &test::dummyParent, &editor);
         editor.frame = frame;
-        bitmap = twoImageBitmap(19, 19);
+        // Two stacked images: red (released) above green (pressed).
+        bitmap = test::makeBitmap(
+            test::makeBmp(19, 38, [](int32_t, int32_t y) { return y < 19 ? kRedColor : kGreen; }));
         button = new MomentaryButton(Rect(3, 243, 22, 262), &listener, 20, 19, bitmap);
         frame->addView(button);
         headless::paint(frame->getWindow(), Rect(0, 0, 465, 360));
@@ -42,7 +37,13 @@ protected:
     void press(uint32_t physical, const std::vector<headless::InputStep>& steps) {
         headless::press(frame->getWindow(), {10, 250}, physical, steps);
     }
-    Color pixel() { return headless::getWindowPixel(frame->getWindow(), 10, 250); }
+    // The button's first and last pixels, and the panel beyond.
+    void expectFace(Color c) {
+        NativeWindow* w = frame->getWindow();
+        EXPECT_EQ(headless::getWindowPixel(w, 3, 243), c);
+        EXPECT_EQ(headless::getWindowPixel(w, 21, 261), c);
+        EXPECT_EQ(headless::getWindowPixel(w, 22, 262), kBlackColor);
+    }
 
     Frame* frame = nullptr;
     test::RecordingEditor editor;
@@ -53,8 +54,8 @@ protected:
 
 TEST_F(ButtonTest, ReportSequences) {
     const uint32_t left = kPhysicalLeft;
+    const auto drag = [](const std::vector<Point>& p) { return test::dragSteps(p); };
     struct Case {
-        const char* name;
         uint32_t physical;
         std::vector<headless::InputStep> steps;
         bool idleDraws;
@@ -62,31 +63,17 @@ TEST_F(ButtonTest, ReportSequences) {
         bool bracket;
     };
     const Case cases[] = {
-        {"press and release", left, test::dragSteps({{10, 251}}), true, {1, 0}, true},
-        {"1 again until the pressed image is drawn",
-         left,
-         test::dragSteps({{10, 251}, {10, 252}}),
-         false,
-         {1, 1, 1, 0},
-         true},
-        {"out and back on the edge",
-         left,
-         test::dragSteps({{100, 100}, {22, 262}}),
-         true,
-         {1, 0, 1, 0},
-         true},
-        {"released outside", left, test::dragSteps({{100, 100}}), true, {1, 0, 0}, true},
-        {"modifier press: at once", left | kPhysicalShift, {}, true, {1, 0}, false},
-        {"right button", kPhysicalRight, {}, true, {}, false},
-        {"modifier during the hold ends it",
-         left,
-         {{left | kPhysicalControl, {10, 250}}, {left, {10, 250}}},
-         true,
-         {1, 0},
-         true},
+        {left, drag({{10, 251}}), true, {1, 0}, true},                    // press, release
+        {left, drag({{10, 251}, {10, 252}}), false, {1, 1, 1, 0}, true},  // 1 until drawn pressed
+        {left, drag({{100, 100}, {22, 262}}), true, {1, 0, 1, 0}, true},  // out, back on the edge
+        {left, drag({{100, 100}}), true, {1, 0, 0}, true},                // released outside
+        {left | kPhysicalShift, {}, true, {1, 0}, false},                 // modifier: at once
+        {kPhysicalRight, {}, true, {}, false},
+        // A modifier during the hold ends it.
+        {left, {{left | kPhysicalControl, {10, 250}}, {left, {10, 250}}}, true, {1, 0}, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(&c - cases);
         listener.reports.clear();
         editor.events.clear();
         frame->idle();  // drawn released again
@@ -103,30 +90,17 @@ TEST_F(ButtonTest, ReportSequences) {
 }
 
 TEST_F(ButtonTest, DrawsPressedWhileHeldAndReleasedAfter) {
-    EXPECT_EQ(pixel(), kRedColor);
+    expectFace(kRedColor);
     press(kPhysicalLeft, test::dragSteps({{10, 251}}));
     EXPECT_EQ(editor.events, (std::vector<std::string>{"begin 20", "end 20"}));
-    EXPECT_EQ(pixel(), kGreen);  // drawn by the idle step while held
+    expectFace(kGreen);  // drawn by the idle step while held
     frame->idle();
-    EXPECT_EQ(pixel(), kRedColor);
-
-    // Rows of the stacked image; values above 1 are clamped before drawing.
-    Bitmap* big = twoImageBitmap(35, 35);
-    MomentaryButton* b = new MomentaryButton(Rect(0, 0, 35, 35), nullptr, 22, 35, big);
-    NativeSurface* surface = headless::createSurface(40, 40);
-    DrawContext context(nullptr, surface, nullptr);
-    for (auto [value, colour] : {std::pair{0.0f, kRedColor}, {2.0f, kGreen}}) {
-        b->setValue(value);
-        b->draw(&context);
-        EXPECT_EQ(headless::getPixel(surface, 0, 0), colour);
-        EXPECT_EQ(headless::getPixel(surface, 34, 34), colour);
-        EXPECT_EQ(headless::getPixel(surface, 35, 35), kBlackColor);
-    }
-    EXPECT_EQ(b->getValue(), 1.0f);
-    b->draw(nullptr);
-    b->release();
-    big->release();
-    platform::destroySurface(surface);
+    expectFace(kRedColor);
+    button->setValue(2.0f);  // clamped to 1 before drawing
+    frame->idle();
+    expectFace(kGreen);
+    EXPECT_EQ(button->getValue(), 1.0f);
+    button->draw(nullptr);
 }
 
 class MeterTest : public test::HeadlessTest {

@@ -55,23 +55,38 @@ protected:
     Bitmap* track = nullptr;
 };
 
-TEST_F(SliderTest, HandlePositionsForBothOrientationsAndEndConventions) {
+// A click sets the value from the pointer in an edit bracket; the handle follows the value.
+TEST_F(SliderTest, PointerValueAndHandleForBothOrientationsAndEndConventions) {
     struct Case {
-        Slider* slider;
+        bool vertical;
+        int32_t style;
+        Point where;
         float value;
         Rect handle;
     };
     const Case cases[] = {
-        {addVertical(), 1.0f, Rect(0, 0, 21, 21)},
-        {addVertical(), 0.0f, Rect(0, 100, 21, 121)},
-        {addVertical(), 0.5f, Rect(0, 50, 21, 71)},
-        {addVertical(sliderMinTop), 0.0f, Rect(0, 0, 21, 21)},
-        {addHorizontal(), 0.25f, Rect(25, 0, 46, 21)},
-        {addHorizontal(sliderMinRight), 0.0f, Rect(100, 0, 121, 21)},
+        {true, sliderMinBottom, {30, 301}, 0.0f, Rect(0, 100, 21, 121)},
+        {true, sliderMinBottom, {30, 201}, 1.0f, Rect(0, 0, 21, 21)},
+        {true, sliderMinBottom, {30, 251}, 0.5f, Rect(0, 50, 21, 71)},
+        {true, sliderMinBottom, {30, 192}, 1.0f, Rect(0, 0, 21, 21)},  // beyond the travel
+        {true, sliderMinTop, {30, 201}, 0.0f, Rect(0, 0, 21, 21)},
+        {true, sliderMinTop, {30, 276}, 0.75f, Rect(0, 75, 21, 96)},
+        {false, sliderMinLeft, {228, 20}, 0.5f, Rect(50, 0, 71, 21)},  // grab 169 + 10 - 1
+        {false, sliderMinLeft, {203, 20}, 0.25f, Rect(25, 0, 46, 21)},
+        {false, sliderMinRight, {203, 20}, 0.75f, Rect(25, 0, 46, 21)},
+        {false, sliderMinRight, {278, 20}, 0.0f, Rect(100, 0, 121, 21)},
     };
     for (const Case& c : cases) {
-        c.slider->setValue(c.value);
-        EXPECT_EQ(c.slider->handleRect(), c.handle) << c.slider->getStyle() << " " << c.value;
+        Slider* s =
+            c.vertical ? static_cast<Slider*>(addVertical(c.style)) : addHorizontal(c.style);
+        SCOPED_TRACE(&c - cases);
+        const std::string tag = std::to_string(s->getTag());
+        EXPECT_NEAR(pressAt(s, c.where), c.value, 1e-6f);
+        EXPECT_EQ(s->handleRect(), c.handle);
+        EXPECT_EQ(frame->getFocusView(), s);
+        EXPECT_EQ(editor.events, (std::vector<std::string>{"begin " + tag, "end " + tag}));
+        editor.events.clear();
+        frame->removeView(s, true);
     }
     VerticalSlider* v = addVertical();
     v->setHandleOffset(Point(2, 3));
@@ -80,35 +95,7 @@ TEST_F(SliderTest, HandlePositionsForBothOrientationsAndEndConventions) {
     EXPECT_EQ(v->handleRect(), Rect(2, 3, 23, 24));
 }
 
-TEST_F(SliderTest, FreeClickMapsThePointerToTheValueInABracket) {
-    struct Case {
-        bool vertical;
-        int32_t style;
-        Point where;
-        float value;
-    };
-    const Case cases[] = {
-        {true, sliderMinBottom, {30, 301}, 0.0f},
-        {true, sliderMinBottom, {30, 201}, 1.0f},
-        {true, sliderMinBottom, {30, 251}, 0.5f},
-        {true, sliderMinBottom, {30, 192}, 1.0f},  // beyond the travel: clamped
-        {true, sliderMinTop, {30, 201}, 0.0f},
-        {false, sliderMinLeft, {228, 20}, 0.5f},  // grab point 169 + 10 - 1 = 178
-        {false, sliderMinLeft, {198, 20}, 0.2f},
-        {false, sliderMinRight, {198, 20}, 0.8f},
-    };
-    for (const Case& c : cases) {
-        Slider* s =
-            c.vertical ? static_cast<Slider*>(addVertical(c.style)) : addHorizontal(c.style);
-        const std::string tag = std::to_string(s->getTag());
-        EXPECT_NEAR(pressAt(s, c.where), c.value, 1e-6f) << c.where.h << "," << c.where.v;
-        EXPECT_EQ(frame->getFocusView(), s);
-        EXPECT_EQ(editor.events, (std::vector<std::string>{"begin " + tag, "end " + tag}));
-        editor.events.clear();
-        frame->removeView(s, true);
-    }
-
-    // Other buttons do nothing unless swapped, and nothing reaches a disabled slider.
+TEST_F(SliderTest, OtherButtonsDoNothingUnlessSwapped) {
     VerticalSlider* v = addVertical();
     EXPECT_EQ(pressAt(v, {30, 251}, kPhysicalRight), 0.0f);
     headless::setButtonsSwapped(true);
