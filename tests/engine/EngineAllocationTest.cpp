@@ -91,10 +91,7 @@ TEST(EngineAllocation, AudioParameterAndMidiPathsNeverAllocate) {
 
     const int before = allocations.load();
     for (std::size_t start = 0, block = 0; start + 256 <= in.left.size(); start += 256, ++block) {
-        const int preset = static_cast<int>(block / 40) % kNumFactoryPresets;
-        for (int32_t i = 0; i < kNumParams; ++i) {
-            engine.setParameter(i, kFactoryPresetTable[preset].values[i]);
-        }
+        test::applyPreset(engine, static_cast<int>(block / 40) % kNumFactoryPresets);
         if (block % 25 == 0) engine.midiMessage(0x90, static_cast<uint8_t>(30 + block % 31), 90);
         engine.midiMessage(0x80, 40, 20);
         (void)engine.getParameter(static_cast<int32_t>(block % kNumParams));
@@ -110,18 +107,17 @@ TEST(EngineAllocation, AudioParameterAndMidiPathsNeverAllocate) {
     EXPECT_GT(host.feeds, 0);
 }
 
-TEST(EngineAllocation, FailedBufferAllocationLeavesTheDrySignal) {
+TEST(EngineAllocation, FailedBufferAllocationLeavesTheDrySignalUntilARetry) {
     const StereoSignal in = test::demoSeconds(0.5f);
-    Engine engine(nullptr);
+    Engine engine(nullptr), reference(nullptr);
     engine.setParameter(kMix, 0.5f);
+    reference.setParameter(kMix, 0.5f);
     failNothrowAfter.store(0);
     engine.mainsOn(44100.0f);
     failNothrowAfter.store(-1);
     const StereoSignal dry = test::render(engine, in, 512);
     for (std::size_t k = 0; k < in.left.size(); ++k) ASSERT_EQ(dry.left[k], 0.5f * in.left[k]);
     engine.mainsOn(44100.0f);  // the same rate is tried again
-    Engine reference(nullptr);
-    reference.setParameter(kMix, 0.5f);
     reference.mainsOn(44100.0f);
     EXPECT_TRUE(test::sameBits(test::render(engine, in, 512), test::render(reference, in, 512)));
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/Engine.h"
@@ -16,6 +17,15 @@ inline void applyPreset(Engine& engine, int row) {
         engine.setParameter(i, kFactoryPresetTable[row].values[i]);
 }
 
+// An engine switched on at `rate` with a factory preset, or with its defaults for row -1.
+inline std::unique_ptr<Engine> makeEngine(int row = -1, EngineHost* host = nullptr,
+                                          float rate = 44100.0f) {
+    auto engine = std::make_unique<Engine>(host);
+    if (row >= 0) applyPreset(*engine, row);
+    engine->mainsOn(rate);
+    return engine;
+}
+
 inline StereoSignal demoSeconds(float seconds) {
     StereoSignal s = makeDemoSignal(44100.0f);
     const auto frames = static_cast<std::size_t>(seconds * 44100.0f);
@@ -24,15 +34,14 @@ inline StereoSignal demoSeconds(float seconds) {
     return s;
 }
 
-inline StereoSignal silence(std::size_t frames) {
-    return StereoSignal{std::vector<float>(frames, 0.0f), std::vector<float>(frames, 0.0f)};
+inline StereoSignal constant(std::size_t frames, float value = 0.0f) {
+    return StereoSignal{std::vector<float>(frames, value), std::vector<float>(frames, value)};
 }
 
 // Runs the signal through in blocks; `adding` uses process over outputs pre-filled with `fill`.
 inline StereoSignal render(Engine& engine, const StereoSignal& in, int32_t block,
                            bool adding = false, float fill = 0.0f) {
-    StereoSignal out{std::vector<float>(in.left.size(), fill),
-                     std::vector<float>(in.left.size(), fill)};
+    StereoSignal out = constant(in.left.size(), fill);
     for (std::size_t start = 0; start < in.left.size(); start += static_cast<std::size_t>(block)) {
         const auto n = static_cast<int32_t>(
             std::min<std::size_t>(static_cast<std::size_t>(block), in.left.size() - start));
@@ -48,11 +57,10 @@ inline StereoSignal render(Engine& engine, const StereoSignal& in, int32_t block
 }
 
 inline bool sameBits(const StereoSignal& a, const StereoSignal& b) {
+    auto same = [](float x, float y) { return x == y || (x != x && y != y); };
     return a.left.size() == b.left.size() &&
-           std::equal(a.left.begin(), a.left.end(), b.left.begin(),
-                      [](float x, float y) { return x == y || (x != x && y != y); }) &&
-           std::equal(a.right.begin(), a.right.end(), b.right.begin(),
-                      [](float x, float y) { return x == y || (x != x && y != y); });
+           std::equal(a.left.begin(), a.left.end(), b.left.begin(), same) &&
+           std::equal(a.right.begin(), a.right.end(), b.right.begin(), same);
 }
 
 }  // namespace brindlet::test

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -37,16 +38,13 @@ TEST(EngineThreads, AudioRunsWhileOtherThreadsSetParametersProgramsAndNotes) {
     Engine engine(&host);
     host.engine = &engine;
     engine.mainsOn(44100.0f);
-
     std::atomic<bool> stop{false};
-    std::atomic<long> blocks{0}, nonFinite{0};
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    long blocks = 0, nonFinite = 0;  // written by the audio thread only, read after the join
 
-    std::thread audio([&] {
+    auto audio = [&] {
         constexpr std::size_t kBlock = 256;
         std::vector<float> left(kBlock), right(kBlock);
-        std::size_t start = 0;
-        while (!stop.load()) {
+        for (std::size_t start = 0; !stop.load(); start += kBlock, ++blocks) {
             if (start + kBlock > in.left.size()) start = 0;
             const float* i[2] = {in.left.data() + start, in.right.data() + start};
             float* o[2] = {left.data(), right.data()};
@@ -54,50 +52,44 @@ TEST(EngineThreads, AudioRunsWhileOtherThreadsSetParametersProgramsAndNotes) {
             for (std::size_t k = 0; k < kBlock; ++k) {
                 nonFinite += !std::isfinite(left[k]) || !std::isfinite(right[k]);
             }
-            start += kBlock;
-            ++blocks;
         }
-    });
-    std::thread parameters([&] {
+    };
+    auto parameters = [&] {
         uint32_t seed = 1;
         for (long n = 0; !stop.load(); ++n) {
             if (n % 64 == 0) {
-                const auto& row = kFactoryPresetTable[nextRandom(seed) % kNumFactoryPresets];
-                for (int32_t i = 0; i < kNumParams; ++i) engine.setParameter(i, row.values[i]);
+                test::applyPreset(engine, static_cast<int>(nextRandom(seed) % kNumFactoryPresets));
             } else {
                 const auto index = static_cast<int32_t>(nextRandom(seed) % kNumParams);
                 engine.setParameter(index, static_cast<float>(nextRandom(seed) % 1001) / 1000.0f);
             }
             if (n % 16 == 0) std::this_thread::yield();
         }
-    });
-    std::thread midi([&] {
-        uint32_t seed = 2;
-        while (!stop.load()) {
+    };
+    auto midi = [&] {
+        for (uint32_t seed = 2; !stop.load();) {
             const auto note = static_cast<uint8_t>(nextRandom(seed) % 72);
             engine.midiMessage(nextRandom(seed) % 3 ? 0x90 : 0x80, note,
                                static_cast<uint8_t>(nextRandom(seed) % 128));
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
-    });
-    std::thread display([&] {
+    };
+    auto display = [&] {
         char text[kMaxTextBytes];
         for (int32_t n = 0; !stop.load(); ++n) {
-            const int32_t index = n % kNumParams;
-            (void)engine.getParameter(index);
-            engine.parameterDisplay(index, text);
+            (void)engine.getParameter(n % kNumParams);
+            engine.parameterDisplay(n % kNumParams, text);
             if (n % 16 == 0) std::this_thread::yield();
         }
-    });
-
-    while (std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    };
+    const std::function<void()> bodies[] = {audio, parameters, midi, display};
+    std::vector<std::thread> threads(std::begin(bodies), std::end(bodies));
+    std::this_thread::sleep_for(std::chrono::seconds(3));
     stop.store(true);
-    for (std::thread* t : {&audio, &parameters, &midi, &display}) t->join();
+    for (std::thread& t : threads) t.join();
 
-    EXPECT_GT(blocks.load(), 100);
-    EXPECT_EQ(nonFinite.load(), 0);
+    EXPECT_GT(blocks, 100);
+    EXPECT_EQ(nonFinite, 0);
     EXPECT_GT(host.feeds.load(), 0);
     EXPECT_GT(host.automations.load(), 0);
 }

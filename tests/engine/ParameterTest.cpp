@@ -13,116 +13,89 @@
 namespace brindlet {
 namespace {
 
+constexpr float kSkip = std::numeric_limits<float>::quiet_NaN();
+
 std::string display(const EngineParameters& p, int32_t index) {
     char text[kMaxTextBytes] = "untouched";
     p.display(index, text);
     return text;
 }
 
-TEST(ParameterMapping, DecayHasTwoSlopesAndNoZeroLength) {
-    EngineParameters p;
-    p.set(kPitchDecay, 0.0f, nullptr);
-    EXPECT_EQ(p.snapshot().pitchDecay, 0.005f);
-    EXPECT_EQ(p.get(kPitchDecay), 0.01f);  // the replaced zero reads back as 0.01
-    p.set(kPitchDecay, 0.9f, nullptr);
-    EXPECT_EQ(p.snapshot().pitchDecay, 0.45f);
-    EXPECT_EQ(p.get(kPitchDecay), 0.9f);
-    EXPECT_EQ(display(p, kPitchDecay), "  0.45  ");
-    p.set(kPitchDecay, 1.0f, nullptr);
-    EXPECT_EQ(p.snapshot().pitchDecay, 1.0f);
-    EXPECT_EQ(p.get(kPitchDecay), 1.0f);
-    p.set(kPitchDecay, 0.95f, nullptr);
-    EXPECT_FLOAT_EQ(p.snapshot().pitchDecay, 0.725f);
-    EXPECT_NEAR(p.get(kPitchDecay), 0.95f, 1e-6f);
+// What the audio thread sees of the parameters the table below maps.
+float engineValue(const ParameterSnapshot& s, int32_t index) {
+    if (index == kTrigMode) return static_cast<float>(s.trigMode);
+    if (index == kXFade) return static_cast<float>(s.xfadeSamples);
+    if (index == kPitchDecay) return s.pitchDecay;
+    if (index == kFeedback) return s.feedbackAmount;
+    if (index == kEnvMod) return s.envModDepth;
+    return s.envAttackCoeff;
 }
 
-TEST(ParameterMapping, FeedbackDeadZoneAroundTheMiddle) {
+TEST(ParameterMapping, EngineValuesAndReadBacks) {
+    const float x = kSkip;  // not checked
+    // Index, value set, engine value, value read back. Pitch/ Decay has two slopes meeting at
+    // 0.9 and no zero length; Feedback a dead zone of +-0.01 around the middle, its raw value
+    // reads back; Trig/ Mode is value x 3 rounded half to even and held to the four modes;
+    // X-Fade is 1..400 frames, rounded half to even, and reads back as frames / 400.
+    // clang-format off
+    const float cases[][4] = {
+        {kPitchDecay, 0.0f, 0.005f, 0.01f}, {kPitchDecay, 0.9f, 0.45f, 0.9f},
+        {kPitchDecay, 0.95f, 0.725f, 0.95f}, {kPitchDecay, 1.0f, 1.0f, 1.0f},
+        {kFeedback, 0.5f, 0.0f, 0.5f}, {kFeedback, 0.505f, 0.0f, 0.505f},
+        {kFeedback, 0.4945f, 0.0f, 0.4945f}, {kFeedback, 0.51f, 0.018f, 0.51f},
+        {kFeedback, 0.0f, -0.9f, 0.0f}, {kFeedback, 1.0f, 0.9f, 1.0f},
+        {kTrigMode, 0.5f / 3.0f, 0, 0.5f / 3.0f}, {kTrigMode, 0.4f, 1, 0.4f},
+        {kTrigMode, 0.5f, 2, 0.5f}, {kTrigMode, 2.5f / 3.0f, 2, 2.5f / 3.0f},
+        {kTrigMode, 1.0f, 3, 1.0f}, {kTrigMode, 7.0f, 3, 7.0f}, {kTrigMode, -3.0f, 0, -3.0f},
+        {kXFade, 0.0f, 1, 0.0025f}, {kXFade, 0.00125f, 1, x}, {kXFade, 0.00375f, 2, x},
+        {kXFade, 0.00625f, 2, x}, {kXFade, 0.25f, 100, 0.25f}, {kXFade, 1.0f, 400, 1.0f},
+        {kXFade, 50.0f, 400, x}, {kXFade, -1.0f, 1, x},
+        {kEnvMod, 0.0f, -1.0f, 0.0f}, {kEnvMod, 0.8f, 0.6f, 0.8f},
+        {kEnvAttack, 0.0f, 0.001f, 0.0f}, {kEnvAttack, 1.0f, 0.00001f, 1.0f},
+        {kPitchShape, 0.37f, x, 0.37f},
+        {kGateLevel, 0.37f, x, 0.37f}};
+    // clang-format on
     EngineParameters p;
-    p.set(kFeedback, 0.5f, nullptr);
-    EXPECT_EQ(p.snapshot().feedbackAmount, 0.0f);
-    EXPECT_EQ(display(p, kFeedback), "  0  ");
-    p.set(kFeedback, 0.505f, nullptr);  // 0.009: inside the dead zone
-    EXPECT_EQ(p.snapshot().feedbackAmount, 0.0f);
-    EXPECT_EQ(p.get(kFeedback), 0.505f);  // the raw value reads back
-    p.set(kFeedback, 0.4945f, nullptr);   // -0.0099
-    EXPECT_EQ(p.snapshot().feedbackAmount, 0.0f);
-    p.set(kFeedback, 0.51f, nullptr);  // 0.018: outside
-    EXPECT_NEAR(p.snapshot().feedbackAmount, 0.018f, 1e-6f);
-    p.set(kFeedback, 0.0f, nullptr);
-    EXPECT_EQ(p.snapshot().feedbackAmount, -0.9f);
-    EXPECT_EQ(display(p, kFeedback), "  -90  ");
-    p.set(kFeedback, 1.0f, nullptr);
-    EXPECT_EQ(p.snapshot().feedbackAmount, 0.9f);
-    EXPECT_EQ(display(p, kFeedback), "  90  ");
-}
-
-TEST(ParameterMapping, TrigModeRoundsHalfToEven) {
-    EngineParameters p;
-    const struct {
-        float v;
-        TriggerMode mode;
-        const char* word;
-    } cases[] = {{0.5f / 3.0f, TriggerMode::Normal, "Normal"},
-                 {0.4f, TriggerMode::NoSlope, "No Slope"},
-                 {0.5f, TriggerMode::Dry, "Dry"},
-                 {0.7f, TriggerMode::Dry, "Dry"},
-                 {1.0f, TriggerMode::Mute, "Mute"},
-                 {2.5f / 3.0f, TriggerMode::Dry, "Dry"},
-                 {0.0f, TriggerMode::Normal, "Normal"},
-                 {7.0f, TriggerMode::Mute, "Mute"},
-                 {-3.0f, TriggerMode::Normal, "Normal"}};
     for (const auto& c : cases) {
-        p.set(kTrigMode, c.v, nullptr);
-        EXPECT_EQ(p.snapshot().trigMode, c.mode) << c.v;
-        EXPECT_EQ(display(p, kTrigMode), c.word) << c.v;
-        EXPECT_EQ(p.get(kTrigMode), c.v);
+        const auto index = static_cast<int32_t>(c[0]);
+        p.set(index, c[1], nullptr);
+        const ParameterSnapshot s = p.snapshot();
+        if (!std::isnan(c[2])) {
+            EXPECT_NEAR(engineValue(s, index), c[2], 1e-5f * std::fabs(c[2]) + 1e-9f)
+                << index << " " << c[1];
+        }
+        if (!std::isnan(c[3])) {
+            EXPECT_NEAR(p.get(index), c[3], 1e-6f) << index << " " << c[1];
+        }
+        if (index == kXFade) {
+            EXPECT_FLOAT_EQ(s.xfadeStep, 1.0f / static_cast<float>(s.xfadeSamples)) << c[1];
+        }
     }
 }
 
-TEST(ParameterMapping, CrossfadeLengthAndStep) {
+TEST(ParameterText, DisplaysOfEngineValues) {
+    // clang-format off
+    const struct {
+        int32_t index;
+        float value;
+        const char* text;
+    } cases[] = {
+        {kPitchDecay, 0.9f, "  0.45  "}, {kPitchEnd, 0.125f, "  0.12  "},  // half to even
+        {kFeedback, 0.5f, "  0  "}, {kFeedback, 0.0f, "  -90  "}, {kFeedback, 1.0f, "  90  "},
+        {kTrigMode, 0.5f / 3.0f, "Normal"}, {kTrigMode, 0.4f, "No Slope"},
+        {kTrigMode, 2.5f / 3.0f, "Dry"}, {kTrigMode, 7.0f, "Mute"}, {kXFade, 0.0f, "  1  "},
+        {kEnvMod, 0.0f, "  -1.00  "}, {kGateLevel, 0.15f, "  15  "},
+        {kTrigLevel, 0.1f, "  10.00  "}, {kMix, 0.25f, "  Dry 75% / Wet25%  "},
+        {kSlopeOff, 0.51f, "On"}, {kSlopeOff, 0.5f, "Off"}};  // on only above 0.5
+    // clang-format on
     EngineParameters p;
-    p.set(kXFade, 0.0f, nullptr);
-    EXPECT_EQ(p.snapshot().xfadeSamples, 1);
-    EXPECT_EQ(p.snapshot().xfadeStep, 1.0f);
-    EXPECT_EQ(p.get(kXFade), 0.0025f);
-    EXPECT_EQ(display(p, kXFade), "  1  ");
-    p.set(kXFade, 0.25f, nullptr);
-    EXPECT_EQ(p.snapshot().xfadeSamples, 100);
-    EXPECT_EQ(p.snapshot().xfadeStep, 0.01f);
-    p.set(kXFade, 0.00125f, nullptr);  // 0.5 frames: ties to even gives 0, replaced by 1
-    EXPECT_EQ(p.snapshot().xfadeSamples, 1);
-    p.set(kXFade, 0.00375f, nullptr);  // 1.5 frames gives 2
-    EXPECT_EQ(p.snapshot().xfadeSamples, 2);
-    p.set(kXFade, 0.00625f, nullptr);  // 2.5 frames gives 2 as well
-    EXPECT_EQ(p.snapshot().xfadeSamples, 2);
-    EXPECT_EQ(p.snapshot().xfadeStep, 0.5f);
-    p.set(kXFade, 1.0f, nullptr);
-    EXPECT_EQ(p.snapshot().xfadeSamples, 400);
-    p.set(kXFade, 50.0f, nullptr);  // held at the longest crossfade
-    EXPECT_EQ(p.snapshot().xfadeSamples, 400);
-    p.set(kXFade, -1.0f, nullptr);
-    EXPECT_EQ(p.snapshot().xfadeSamples, 1);
-}
-
-TEST(ParameterMapping, EnvelopeAndLinearParameters) {
-    EngineParameters p;
-    p.set(kEnvMod, 0.0f, nullptr);
-    EXPECT_EQ(p.snapshot().envModDepth, -1.0f);
-    p.set(kEnvMod, 0.8f, nullptr);
-    EXPECT_FLOAT_EQ(p.snapshot().envModDepth, 0.6f);
-    EXPECT_FLOAT_EQ(p.get(kEnvMod), 0.8f);
-    p.set(kEnvAttack, 0.0f, nullptr);
-    EXPECT_FLOAT_EQ(p.snapshot().envAttackCoeff, 0.001f);
-    p.set(kEnvAttack, 1.0f, nullptr);
-    EXPECT_FLOAT_EQ(p.snapshot().envAttackCoeff, 0.00001f);
-    EXPECT_EQ(p.get(kEnvAttack), 1.0f);
-    for (int32_t index : {kPitchShape, kGateLevel, kTrigLevel, kTrigSelectivity, kMix}) {
-        p.set(index, 0.37f, nullptr);
-        EXPECT_EQ(p.get(index), 0.37f) << index;
+    for (const auto& c : cases) {
+        p.set(c.index, c.value, nullptr);
+        EXPECT_EQ(display(p, c.index), c.text) << c.index << " " << c.value;
     }
 }
 
-TEST(ParameterMapping, TrigModeDecidesWhetherFeedbackTargetFollows) {
+TEST(ParameterMapping, FeedbackTargetAndRequestsToTheAudioThread) {
     EngineParameters p;
     p.set(kFeedback, 1.0f, nullptr);
     EXPECT_EQ(p.feedbackTarget().load(), 0.9f);
@@ -130,31 +103,24 @@ TEST(ParameterMapping, TrigModeDecidesWhetherFeedbackTargetFollows) {
     p.feedbackTarget().store(0.0f);
     p.set(kFeedback, 0.0f, nullptr);
     EXPECT_EQ(p.feedbackTarget().load(), 0.0f);
-    p.set(kTrigMode, 0.0f, nullptr);  // leaving Dry restores it
+    p.set(kTrigMode, 0.4f, nullptr);  // leaving Dry restores it
     EXPECT_EQ(p.feedbackTarget().load(), -0.9f);
-}
 
-TEST(ParameterMapping, NormalModeAsksForASweepResyncWithTheEndAtThatTime) {
-    EngineParameters p;
+    // Selecting Normal asks once for a resync to Pitch/ End as it was at that time.
     EXPECT_TRUE(std::isnan(p.takeNormalResync()));
     p.set(kPitchEnd, 0.3f, nullptr);
     p.set(kTrigMode, 0.0f, nullptr);
     p.set(kPitchEnd, 0.9f, nullptr);
     EXPECT_EQ(p.takeNormalResync(), 0.3f);
-    EXPECT_TRUE(std::isnan(p.takeNormalResync()));  // taken once
+    EXPECT_TRUE(std::isnan(p.takeNormalResync()));
     p.set(kTrigMode, 1.0f, nullptr);
     EXPECT_TRUE(std::isnan(p.takeNormalResync()));
-}
 
-TEST(ParameterMapping, EndChangedIsSetByPitchEndAndTakenOnce) {
-    EngineParameters p;
-    EXPECT_FALSE(p.takeEndChanged());
-    p.set(kPitchEnd, 0.2f, nullptr);
-    EXPECT_TRUE(p.takeEndChanged());
+    EXPECT_TRUE(p.takeEndChanged());  // Pitch/ End was set; taken once
     EXPECT_FALSE(p.takeEndChanged());
 }
 
-TEST(ParameterMapping, NonFiniteValuesAndUnknownIndicesChangeNothing) {
+TEST(ParameterMapping, BadValuesChangeNothingAndResetKeepsTheRawFeedback) {
     EngineParameters p;
     p.set(kMix, 0.25f, nullptr);
     p.set(kMix, std::numeric_limits<float>::quiet_NaN(), nullptr);
@@ -164,130 +130,79 @@ TEST(ParameterMapping, NonFiniteValuesAndUnknownIndicesChangeNothing) {
     EXPECT_EQ(p.get(kMix), 0.25f);
     EXPECT_EQ(p.get(14), 0.0f);
     EXPECT_EQ(p.get(-1), 0.0f);
-}
 
-TEST(ParameterMapping, DefaultsAfterResetKeepTheRawFeedback) {
-    EngineParameters p;
     for (int32_t i = 0; i < kNumParams; ++i) p.set(i, 0.77f, nullptr);
     p.resetToDefaults();
-    const float expected[kNumParams] = {0.5f,  0.5f, 0.2f, 1.0f, 0.5f,   0.2f, 0.0f,
-                                        0.77f, 0.0f, 0.0f, 0.3f, 0.125f, 1.0f, 0.0f};
-    for (int32_t i = 0; i < kNumParams; ++i) EXPECT_FLOAT_EQ(p.get(i), expected[i]) << i;
-    const ParameterSnapshot s = p.snapshot();
-    EXPECT_EQ(s.feedbackAmount, 0.0f);
-    EXPECT_EQ(s.envAttackCoeff, 0.000802f);
-    EXPECT_EQ(s.xfadeSamples, 50);
-    EXPECT_EQ(s.xfadeStep, 0.02f);
+    const EngineParameters fresh;
+    for (int32_t i = 0; i < kNumParams; ++i) {
+        EXPECT_EQ(p.get(i), i == kFeedback ? 0.77f : fresh.get(i)) << i;
+    }
+    EXPECT_EQ(p.snapshot().feedbackAmount, 0.0f);  // the gain itself is back at its default
     EXPECT_EQ(p.feedbackTarget().load(), 0.0f);
 }
 
-// ---------------------------------------------------------------- Slope Off
-
-TEST(SlopeOff, StartFollowsEndWhileOn) {
+TEST(SlopeOff, StartFollowsEndWhileOnAndSettingStartTurnsItOff) {
     EngineParameters p;
     p.set(kPitchStart, 0.9f, nullptr);
     p.set(kPitchEnd, 0.2f, nullptr);
-    p.set(kSlopeOff, 0.51f, nullptr);
-    EXPECT_EQ(p.get(kSlopeOff), 1.0f);
+    p.set(kSlopeOff, 1.0f, nullptr);
     EXPECT_EQ(p.get(kPitchStart), 0.2f);
     p.set(kPitchEnd, 0.6f, nullptr);
     EXPECT_EQ(p.get(kPitchStart), 0.6f);
-    p.set(kSlopeOff, 0.5f, nullptr);  // not above 0.5: off
-    EXPECT_EQ(p.get(kSlopeOff), 0.0f);
+    p.set(kSlopeOff, 0.0f, nullptr);
     p.set(kPitchEnd, 0.1f, nullptr);
     EXPECT_EQ(p.get(kPitchStart), 0.6f);
-}
 
-TEST(SlopeOff, SettingStartTurnsItOffAndTellsTheEditorOnce) {
-    test::FakeEngineHost host;
-    Engine engine(&host);
-    engine.setParameter(kSlopeOff, 1.0f);
-    engine.setParameter(kPitchStart, 0.8f);
-    EXPECT_EQ(engine.getParameter(kSlopeOff), 0.0f);
-    EXPECT_EQ(engine.getParameter(kPitchStart), 0.8f);
-    ASSERT_EQ(host.feeds.size(), 1u);
-    EXPECT_EQ(host.feeds[0], (test::Feed{kSlopeOff, 0.0f}));
-    engine.setParameter(kPitchStart, 0.7f);  // already off: no second notice
-    EXPECT_EQ(host.feeds.size(), 1u);
-}
-
-TEST(SlopeOff, NoNoticeWithoutAnEditor) {
-    test::FakeEngineHost host;
-    host.editor = false;
-    Engine engine(&host);
-    engine.setParameter(kSlopeOff, 1.0f);
-    engine.setParameter(kPitchStart, 0.8f);
-    EXPECT_EQ(engine.getParameter(kSlopeOff), 0.0f);
-    EXPECT_TRUE(host.feeds.empty());
-}
-
-// ---------------------------------------------------------------- Texts
-
-TEST(ParameterText, NamesAreExactIncludingTrailingBlanks) {
-    const char* names[kNumParams] = {
-        "Pitch/ Start ",      "Pitch/ End ",   "Pitch/ Decay ", "Pitch/ Shape ", "Env/ Mod ",
-        "Env/ Attack ",       "Gate/ Level  ", "Feedback  ",    "Trig/ Mode",    "Trig/ Level  ",
-        "Trig/ Selectivity ", "X-Fade  ",      "Mix ",          "Slope Off  "};
-    Engine engine(nullptr);
-    for (int32_t i = 0; i < kNumParams; ++i) {
-        char text[kMaxTextBytes] = {};
-        EXPECT_TRUE(engine.parameterName(i, text));
-        EXPECT_STREQ(text, names[i]);
+    for (bool editor : {true, false}) {
+        test::FakeEngineHost host;
+        host.editor = editor;
+        Engine engine(&host);
+        engine.setParameter(kSlopeOff, 1.0f);
+        engine.setParameter(kPitchStart, 0.8f);
+        engine.setParameter(kPitchStart, 0.7f);  // already off: no second notice
+        EXPECT_EQ(engine.getParameter(kSlopeOff), 0.0f);
+        EXPECT_EQ(engine.getParameter(kPitchStart), 0.7f);
+        EXPECT_EQ(host.feeds.size(), editor ? 1u : 0u);
+        if (editor) {
+            EXPECT_EQ(host.feeds[0], (test::Feed{kSlopeOff, 0.0f}));
+        }
     }
-    char text[kMaxTextBytes] = "keep";
-    EXPECT_FALSE(engine.parameterName(14, text));
-    EXPECT_FALSE(engine.parameterName(-1, text));
+}
+
+TEST(ParameterText, NamesAndLabelsWithTheirBlanksAndNothingForBadIndices) {
+    Engine engine(nullptr);
+    char text[kMaxTextBytes] = {};
+    EXPECT_TRUE(engine.parameterName(kSlopeOff, text));
+    EXPECT_STREQ(text, "Slope Off  ");
+    EXPECT_TRUE(engine.parameterName(kTrigSelectivity, text));
+    EXPECT_STREQ(text, "Trig/ Selectivity ");
+    EXPECT_TRUE(engine.parameterLabel(kXFade, text));
+    EXPECT_STREQ(text, "  samples");
+    EXPECT_TRUE(engine.parameterLabel(-5, text));  // unknown indices get the blank label
+    EXPECT_STREQ(text, "    ");
+    std::strcpy(text, "keep");
+    for (int32_t bad : {14, -1}) {
+        EXPECT_FALSE(engine.parameterName(bad, text));
+        EXPECT_FALSE(engine.parameterDisplay(bad, text));
+    }
     EXPECT_STREQ(text, "keep");
     EXPECT_FALSE(engine.parameterName(0, nullptr));
 }
 
-TEST(ParameterText, LabelsForEveryIndex) {
-    Engine engine(nullptr);
-    auto label = [&](int32_t i) {
-        char text[kMaxTextBytes] = {};
-        EXPECT_TRUE(engine.parameterLabel(i, text));
-        return std::string(text);
-    };
-    EXPECT_EQ(label(kGateLevel), "%");
-    EXPECT_EQ(label(kFeedback), "%");
-    EXPECT_EQ(label(kTrigLevel), "%");
-    EXPECT_EQ(label(kXFade), "  samples");
-    EXPECT_EQ(label(kPitchStart), "    ");
-    EXPECT_EQ(label(kSlopeOff), "    ");
-    EXPECT_EQ(label(99), "    ");
-    EXPECT_EQ(label(-5), "    ");
-}
-
-TEST(ParameterText, DisplaysPrintEngineValues) {
-    EngineParameters p;
-    p.set(kMix, 0.25f, nullptr);
-    EXPECT_EQ(display(p, kMix), "  Dry 75% / Wet25%  ");
-    p.set(kGateLevel, 0.15f, nullptr);
-    EXPECT_EQ(display(p, kGateLevel), "  15  ");
-    p.set(kTrigLevel, 0.1f, nullptr);
-    EXPECT_EQ(display(p, kTrigLevel), "  10.00  ");
-    p.set(kEnvMod, 0.0f, nullptr);
-    EXPECT_EQ(display(p, kEnvMod), "  -1.00  ");
-    p.set(kPitchEnd, 0.125f, nullptr);
-    EXPECT_EQ(display(p, kPitchEnd), "  0.12  ");  // printf rounds the exact half to even
-    EXPECT_EQ(display(p, kSlopeOff), "Off");
-    p.set(kSlopeOff, 1.0f, nullptr);
-    EXPECT_EQ(display(p, kSlopeOff), "On");
-    char text[kMaxTextBytes] = "keep";
-    EXPECT_FALSE(p.display(14, text));
-    EXPECT_FALSE(p.display(-1, text));
-    EXPECT_STREQ(text, "keep");
-}
-
-TEST(ParameterText, HugeValuesStayWithinTheTextBound) {
-    EngineParameters p;
-    for (int32_t i = 0; i < kNumParams; ++i) p.set(i, i % 2 ? 3e38f : -3e38f, nullptr);
-    for (int32_t i = 0; i < kNumParams; ++i) {
-        char text[kMaxTextBytes + 16];
-        std::memset(text, '#', sizeof text);
-        p.display(i, text);
-        EXPECT_LT(std::strlen(text), static_cast<std::size_t>(kMaxTextBytes)) << i;
-        for (std::size_t k = kMaxTextBytes; k < sizeof text; ++k) EXPECT_EQ(text[k], '#') << i;
+TEST(ParameterText, EveryTextStaysWithinTheBoundEvenForHugeValues) {
+    for (float huge : {3e38f, -3e38f}) {
+        Engine engine(nullptr);
+        for (int32_t i = 0; i < kNumParams; ++i) engine.setParameter(i, huge);
+        for (int32_t i = 0; i < kNumParams; ++i) {
+            for (auto write :
+                 {&Engine::parameterName, &Engine::parameterDisplay, &Engine::parameterLabel}) {
+                char text[kMaxTextBytes + 16];
+                std::memset(text, '#', sizeof text);
+                (engine.*write)(i, text);
+                EXPECT_LT(std::strlen(text), static_cast<std::size_t>(kMaxTextBytes)) << i;
+                for (std::size_t k = kMaxTextBytes; k < sizeof text; ++k) EXPECT_EQ(text[k], '#');
+            }
+        }
     }
 }
 

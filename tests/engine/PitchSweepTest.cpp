@@ -19,11 +19,15 @@ protected:
         sweep.setSampleRate(44100.0f);
         p = EngineParameters().snapshot();
     }
-    void sweepParams(float start, float end, float decay, float shape) {
+    // Sets the sweep (length decay x 2 s) and starts a take in `mode`, optionally firing it.
+    void take(float start, float end, float decay, float shape, bool fire = true,
+              TriggerMode mode = TriggerMode::Normal) {
         p.pitchStart = start;
         p.pitchEnd = end;
         p.pitchDecay = decay;
         p.pitchShape = shape;
+        sweep.prepareSweep(mode, p, false);
+        if (fire) sweep.fireSweep(p);
     }
     float next(float env = 0.0f, bool feedEnabled = true) {
         return sweep.nextRate(env, feedEnabled, feed);
@@ -40,53 +44,48 @@ protected:
     ParameterSnapshot p;
 };
 
-TEST_F(PitchSweepTest, LinearSweepFallsStepByStepAndHoldsTheEnd) {
-    sweepParams(1.0f, 0.5f, 0.05f, 1.0f);  // n = 4410 frames
-    sweep.prepareSweep(TriggerMode::Normal, p, false);
-    sweep.fireSweep(p);
-    const std::vector<float> r = rates(5000);
-    const float step = 0.5f / 4410.0f;
-    EXPECT_EQ(r[0], 1.0f - step);
-    for (int k = 1; k < 4400; ++k) ASSERT_NEAR(r[k - 1] - r[k], step, 1e-6f) << k;
-    // Rounding of 4410 float subtractions moves the arrival by a frame or two at most.
-    int arrival = 0;
-    while (r[arrival] != 0.5f) ++arrival;
-    EXPECT_NEAR(arrival, 4409, 2);
-    for (int k = arrival; k < 5000; ++k) ASSERT_EQ(r[k], 0.5f) << k;
+TEST_F(PitchSweepTest, LinearSweepMovesStepByStepAndHoldsTheEnd) {
+    const struct {
+        float start, end, decay;
+        int frames;
+    } cases[] = {{1.0f, 0.5f, 0.05f, 4410}, {0.25f, 0.75f, 0.01f, 882}};
+    for (const auto& c : cases) {
+        take(c.start, c.end, c.decay, 1.0f);
+        const std::vector<float> r = rates(c.frames + 500);
+        const float step = (c.start - c.end) / static_cast<float>(c.frames);
+        EXPECT_FLOAT_EQ(r[0], c.start - step);
+        for (int k = 1; k < c.frames - 10; ++k) ASSERT_NEAR(r[k - 1] - r[k], step, 1e-6f) << k;
+        // Rounding of the float subtractions moves the arrival by a frame or two at most.
+        int arrival = 0;
+        while (r[arrival] != c.end) ++arrival;
+        EXPECT_NEAR(arrival, c.frames - 1, 2) << c.start;
+        for (std::size_t k = arrival; k < r.size(); ++k) ASSERT_EQ(r[k], c.end) << k;
+    }
 }
 
-TEST_F(PitchSweepTest, ExponentialSweepKeepsHalfAPercentAfterItsLength) {
-    sweepParams(1.0f, 0.5f, 0.05f, 0.0f);
-    sweep.prepareSweep(TriggerMode::Normal, p, false);
-    sweep.fireSweep(p);
-    const float factor = sweep.expFactor();
-    EXPECT_EQ(next(), factor * 0.5f + 0.5f);  // just below 1.0
-    float r = 0.0f;
-    for (int k = 1; k < 4410; ++k) r = next();
-    EXPECT_NEAR(r, 0.5025f, 2e-5f);
+TEST_F(PitchSweepTest, ExponentialSweepKeepsHalfAPercentAfterItsLengthUntilFlushed) {
+    take(1.0f, 0.5f, 0.005f, 0.0f);  // 441 frames
+    EXPECT_EQ(next(), sweep.expFactor() * 0.5f + 0.5f);
+    EXPECT_NEAR(rates(440).back(), 0.5025f, 2e-5f);
+    rates(441 * 3);  // 0.005^4 = 6e-10
+    ASSERT_GT(sweep.expState(), 0.0f);
+    sweep.endBlock();
+    EXPECT_EQ(sweep.expState(), 0.0f);
 }
 
-TEST_F(PitchSweepTest, RisingSweepHasANegativeStepAndStopsAtTheEnd) {
-    sweepParams(0.25f, 0.75f, 0.01f, 1.0f);  // 882 frames
-    sweep.prepareSweep(TriggerMode::Normal, p, false);
-    sweep.fireSweep(p);
-    const std::vector<float> r = rates(1000);
-    EXPECT_GT(r[1], r[0]);
-    EXPECT_NEAR(r[440], 0.5f, 1e-3f);
-    EXPECT_EQ(r[999], 0.75f);
-}
-
-TEST_F(PitchSweepTest, EqualStartAndEndGiveAConstantRatePlusModulation) {
-    sweepParams(0.6f, 0.6f, 0.1f, 0.3f);
-    sweep.prepareSweep(TriggerMode::Normal, p, false);
-    sweep.fireSweep(p);
+TEST_F(PitchSweepTest, RateIsTheSweepPlusModulationClampedToZeroAndOne) {
+    take(0.6f, 0.6f, 0.1f, 0.3f);
     for (int k = 0; k < 100; ++k) ASSERT_FLOAT_EQ(next(0.1f), 0.7f);
+    sweep.prepareSweep(TriggerMode::Normal, p, false);  // a take start jumps without slew
+    EXPECT_EQ(next(2.0f), 1.0f);
+    EXPECT_EQ(sweep.rateRaw(), 1.0f);
+    sweep.prepareSweep(TriggerMode::Normal, p, false);
+    EXPECT_EQ(next(-2.0f), 0.0f);
 }
 
 TEST_F(PitchSweepTest, ModesSetTheRateOfATakeBeforeItFires) {
-    sweepParams(0.3f, 0.8f, 0.1f, 0.0f);
-    sweep.prepareSweep(TriggerMode::NoSlope, p, false);
-    EXPECT_FLOAT_EQ(next(0.05f), 0.35f);
+    take(0.3f, 0.8f, 0.1f, 0.0f, false, TriggerMode::NoSlope);
+    EXPECT_FLOAT_EQ(next(0.05f), 0.35f);  // Pitch/ Start plus the modulation
     sweep.prepareSweep(TriggerMode::Dry, p, false);
     EXPECT_EQ(next(), 1.0f);
     sweep.prepareSweep(TriggerMode::Mute, p, false);
@@ -96,9 +95,8 @@ TEST_F(PitchSweepTest, ModesSetTheRateOfATakeBeforeItFires) {
 }
 
 TEST_F(PitchSweepTest, NormalModeRunsOnAndJumpsToAChangedEnd) {
-    // Before any take the linear part waits at the default end pitch, the exponential part at 0.
-    sweepParams(0.9f, 0.2f, 0.1f, 1.0f);
-    sweep.prepareSweep(TriggerMode::Normal, p, false);
+    // Before any fire the linear part waits at the default end pitch, the exponential part at 0.
+    take(0.9f, 0.2f, 0.1f, 1.0f, false);
     EXPECT_EQ(sweep.sweepValue(), 0.5f);
     EXPECT_FLOAT_EQ(next(), 0.5f - 0.7f / 8820.0f);
     sweep.prepareSweep(TriggerMode::Normal, p, true);  // Pitch/ End was set meanwhile
@@ -106,46 +104,33 @@ TEST_F(PitchSweepTest, NormalModeRunsOnAndJumpsToAChangedEnd) {
 }
 
 TEST_F(PitchSweepTest, FireMixesValuesOfNowWithValuesLatchedAtTheTakeStart) {
-    sweepParams(1.0f, 0.5f, 0.05f, 1.0f);
-    sweep.prepareSweep(TriggerMode::Normal, p, false);
+    take(1.0f, 0.5f, 0.05f, 1.0f, false);
     p.pitchStart = 0.9f;  // start taken at the fire, span (0.5) and length (4410) at take start
     sweep.fireSweep(p);
     EXPECT_FLOAT_EQ(next(), 0.9f - 0.5f / 4410.0f);
 }
 
-TEST_F(PitchSweepTest, RateIsClampedToZeroAndOne) {
-    sweepParams(0.5f, 0.5f, 0.1f, 1.0f);
-    sweep.prepareSweep(TriggerMode::Normal, p, false);
-    EXPECT_EQ(next(2.0f), 1.0f);
-    EXPECT_EQ(sweep.rateRaw(), 1.0f);
-    sweep.prepareSweep(TriggerMode::Normal, p, false);
-    EXPECT_EQ(next(-2.0f), 0.0f);
-}
-
 TEST_F(PitchSweepTest, LateFireIsSlewLimitedToAHundredFramesForAFullJump) {
-    sweepParams(1.0f, 1.0f, 0.1f, 1.0f);
-    sweep.prepareSweep(TriggerMode::Mute, p, false);
+    take(1.0f, 1.0f, 0.1f, 1.0f, false, TriggerMode::Mute);
     EXPECT_EQ(next(), 0.0f);  // the take-start frame is not slew-limited
     sweep.fireSweep(p);
     int frames = 0;
-    float r = 0.0f;
-    while (r < 1.0f && frames < 1000) {
+    for (float r = 0.0f; r < 1.0f && frames < 1000; ++frames) {
         const float before = r;
         r = next();
-        EXPECT_LE(r - before, 0.01f + 1e-7f);
-        ++frames;
+        ASSERT_LE(r - before, 0.01f + 1e-7f);
     }
     EXPECT_NEAR(frames, 100, 1);
-    EXPECT_EQ(r, 1.0f);
 }
 
-TEST_F(PitchSweepTest, FeedsEveryTenMillisecondsWithAMarkAfterAFire) {
-    sweepParams(1.0f, 0.5f, 0.1f, 1.0f);
-    sweep.prepareSweep(TriggerMode::Normal, p, false);
+TEST_F(PitchSweepTest, FeedsEveryTenMillisecondsAndMarksAFireAtTheFirstAllowedFeed) {
+    take(1.0f, 0.5f, 0.1f, 1.0f, false);
     rates(1000);
     EXPECT_EQ(host.count(kFeedSweep), 3);  // frames 0, 441, 882
-    EXPECT_EQ(host.fireMarks(), 0);
     sweep.fireSweep(p);
+    for (int k = 0; k < 1000; ++k) next(0.0f, false);  // feeds paused: the mark waits
+    EXPECT_EQ(host.count(kFeedSweep), 3);
+    EXPECT_EQ(host.fireMarks(), 0);
     next();
     ASSERT_EQ(host.count(kFeedSweep), 4);
     EXPECT_EQ(host.feeds.back().value, sweep.rateRaw() + 99.0f);
@@ -156,46 +141,20 @@ TEST_F(PitchSweepTest, FeedsEveryTenMillisecondsWithAMarkAfterAFire) {
     EXPECT_LT(host.feeds.back().value, 1.0f);
 }
 
-TEST_F(PitchSweepTest, PendingMarkWaitsForTheFirstAllowedFeed) {
-    sweepParams(1.0f, 0.5f, 0.1f, 1.0f);
-    sweep.prepareSweep(TriggerMode::Normal, p, false);
-    sweep.fireSweep(p);
-    for (int k = 0; k < 1000; ++k) next(0.0f, false);
-    EXPECT_TRUE(host.feeds.empty());
-    next();
-    ASSERT_EQ(host.feeds.size(), 1u);
-    EXPECT_GE(host.feeds[0].value, 99.0f);
-}
-
-TEST_F(PitchSweepTest, TinyExponentialPartIsFlushedAtTheBlockEnd) {
-    sweepParams(1.0f, 0.5f, 0.005f, 0.0f);  // 441 frames
-    sweep.prepareSweep(TriggerMode::Normal, p, false);
-    sweep.fireSweep(p);
-    rates(441 * 4);  // 0.005^4 = 6e-10
-    ASSERT_GT(sweep.expState(), 0.0f);
-    sweep.endBlock();
-    EXPECT_EQ(sweep.expState(), 0.0f);
-}
-
 TEST_F(PitchSweepTest, DegenerateLengthsStillGiveRatesWithinZeroAndOne) {
     for (float decay : {0.0f, -0.5f, 1e30f, -1e-30f}) {
-        sweepParams(0.9f, 0.2f, decay, 0.5f);
+        p.pitchDecay = decay;
+        p.pitchShape = 0.5f;
         sweep.prepareSweep(TriggerMode::Normal, p, true);
         sweep.fireSweep(p);
-        for (int k = 0; k < 3000; ++k) {
-            const float r = next();
-            ASSERT_TRUE(r >= 0.0f && r <= 1.0f) << decay << " frame " << k;
-        }
+        for (float r : rates(3000)) ASSERT_TRUE(r >= 0.0f && r <= 1.0f) << decay;
         sweep.endBlock();
     }
 }
 
-// ---------------------------------------------------------------- Exponential factor
-
 TEST(SweepExpFactor, MatchesExtendedPrecisionForEveryWholeLength) {
-    // The factor comes from portable double arithmetic; it must round to the same float as
-    // e^(-5.2983/n) evaluated in extended precision for every length the parameters give at
-    // common rates (here every whole n from 0.01 s at 8 kHz to 2 s at 96 kHz).
+    // Portable double arithmetic must round to the same float as e^(-5.2983/n) in extended
+    // precision for every length at common rates (0.01 s at 8 kHz to 2 s at 96 kHz).
     int mismatches = 0;
     for (int n = 80; n <= 192000; ++n) {
         const auto reference = static_cast<float>(std::exp(-5.2983L / n));
@@ -204,12 +163,8 @@ TEST(SweepExpFactor, MatchesExtendedPrecisionForEveryWholeLength) {
     EXPECT_EQ(mismatches, 0);
     EXPECT_EQ(sweepExpFactor(0.0f), 0.0f);
     EXPECT_TRUE(std::isinf(sweepExpFactor(-1e-30f)));
-}
-
-TEST(SweepExpFactor, PortableExp2AgreesWithTheLibrary) {
     for (double y = -60.0; y <= 60.0; y += 0.0137) {
-        const double expected = std::exp2(y);
-        ASSERT_NEAR(portableExp2(y), expected, expected * 4e-16) << y;
+        ASSERT_NEAR(portableExp2(y), std::exp2(y), std::exp2(y) * 4e-16) << y;
     }
     EXPECT_EQ(portableExp2(-2000.0), 0.0);
     EXPECT_TRUE(std::isinf(portableExp2(2000.0)));
