@@ -1,6 +1,7 @@
 // Test double for the engine's host: records editor feeds and automations, forwards automation.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -30,15 +31,14 @@ public:
     }
 
     int count(int32_t index) const {
-        int n = 0;
-        for (const Feed& f : feeds) n += f.index == index;
-        return n;
+        return static_cast<int>(std::count_if(feeds.begin(), feeds.end(),
+                                              [index](const Feed& f) { return f.index == index; }));
     }
     // Sweep feeds that mark a fired sweep (value + 99).
     int fireMarks() const {
-        int n = 0;
-        for (const Feed& f : feeds) n += f.index == kFeedSweep && f.value >= 50.0f;
-        return n;
+        return static_cast<int>(std::count_if(feeds.begin(), feeds.end(), [](const Feed& f) {
+            return f.index == kFeedSweep && f.value >= 50.0f;
+        }));
     }
 };
 

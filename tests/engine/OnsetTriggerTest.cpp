@@ -137,20 +137,6 @@ TEST_F(OnsetTriggerTest, FireWaitsForTrigLevelAndATakeThatMissesItLosesItsModula
     EXPECT_TRUE(e.fire);
 }
 
-TEST_F(OnsetTriggerTest, MidiVelocityDecidesAnImmediateFire) {
-    params.trigLevel = 1.0f;
-    trigger.setMidi(true, true);
-    TriggerEvents e = frame(0.0f);
-    EXPECT_TRUE(e.takeStart);
-    EXPECT_TRUE(e.fire);
-    EXPECT_FALSE(trigger.midiPending());
-    trigger.setMidi(true, false);
-    e = frame(0.0f);
-    EXPECT_TRUE(e.takeStart);
-    EXPECT_FALSE(e.fire);
-    EXPECT_FALSE(frame(0.0f).takeStart);
-}
-
 TEST_F(OnsetTriggerTest, MuteTakeClearsTheModulationUntilItFires) {
     params.envModDepth = 1.0f;
     params.trigMode = TriggerMode::Mute;

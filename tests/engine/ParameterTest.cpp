@@ -169,7 +169,7 @@ TEST(SlopeOff, StartFollowsEndWhileOnAndSettingStartTurnsItOff) {
     }
 }
 
-TEST(ParameterText, NamesAndLabelsWithTheirBlanksAndNothingForBadIndices) {
+TEST(ParameterText, NamesAndLabelsKeepTheirBlanks) {
     Engine engine(nullptr);
     char text[kMaxTextBytes] = {};
     EXPECT_TRUE(engine.parameterName(kSlopeOff, text));
@@ -178,27 +178,26 @@ TEST(ParameterText, NamesAndLabelsWithTheirBlanksAndNothingForBadIndices) {
     EXPECT_STREQ(text, "Trig/ Selectivity ");
     EXPECT_TRUE(engine.parameterLabel(kXFade, text));
     EXPECT_STREQ(text, "  samples");
-    EXPECT_TRUE(engine.parameterLabel(-5, text));  // unknown indices get the blank label
-    EXPECT_STREQ(text, "    ");
-    std::strcpy(text, "keep");
-    for (int32_t bad : {14, -1}) {
-        EXPECT_FALSE(engine.parameterName(bad, text));
-        EXPECT_FALSE(engine.parameterDisplay(bad, text));
-    }
-    EXPECT_STREQ(text, "keep");
     EXPECT_FALSE(engine.parameterName(0, nullptr));
 }
 
-TEST(ParameterText, EveryTextStaysWithinTheBoundEvenForHugeValues) {
+TEST(ParameterText, EveryTextStaysWithinTheBoundAndBadIndicesGetNoNameOrDisplay) {
     for (float huge : {3e38f, -3e38f}) {
         Engine engine(nullptr);
         for (int32_t i = 0; i < kNumParams; ++i) engine.setParameter(i, huge);
-        for (int32_t i = 0; i < kNumParams; ++i) {
+        for (int32_t i = -1; i <= kNumParams; ++i) {
+            const bool known = i >= 0 && i < kNumParams;
             for (auto write :
                  {&Engine::parameterName, &Engine::parameterDisplay, &Engine::parameterLabel}) {
                 char text[kMaxTextBytes + 16];
                 std::memset(text, '#', sizeof text);
-                (engine.*write)(i, text);
+                std::strcpy(text, "keep");
+                const bool wrote = (engine.*write)(i, text);
+                const bool label = write == &Engine::parameterLabel;
+                EXPECT_EQ(wrote, known || label) << i;
+                if (!known) {
+                    EXPECT_STREQ(text, label ? "    " : "keep") << i;  // the blank label
+                }
                 EXPECT_LT(std::strlen(text), static_cast<std::size_t>(kMaxTextBytes)) << i;
                 for (std::size_t k = kMaxTextBytes; k < sizeof text; ++k) EXPECT_EQ(text[k], '#');
             }

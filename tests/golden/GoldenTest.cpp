@@ -4,6 +4,7 @@
 // (brindlet-enginecheck writes both). A change in any of them changes what users hear.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -46,7 +47,7 @@ TEST(Golden, DemoInputAndEveryFactoryPresetRenderTheLockedBitsAtAnyBlockSize) {
         EXPECT_EQ(hex(hashSignal(out)), hex(kPresetHashes[row])) << preset.name;
         // Other block sizes, with the editor's feeds on, give the same bits.
         test::FakeEngineHost host;
-        const int32_t block = row % 3 == 0 ? 1 : (row % 3 == 1 ? 64 : 4096);
+        const int32_t block = std::array{1, 3, 64, 1000, 4096}[row % 5];
         EXPECT_EQ(hex(hashSignal(renderPreset(preset, in, kGoldenSampleRate, block, &host))),
                   hex(kPresetHashes[row]))
             << preset.name << " in blocks of " << block;
