@@ -1,60 +1,7 @@
 // Opening the editor when memory runs out at any allocation: either a complete editor or none,
-// never a crash or a leak. Replaces the global allocation functions of this test program.
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
+// never a crash or a leak. The program links the replacement allocation functions.
 #include "tests/editor/EditorTestSupport.h"
-
-namespace {
-// Allocations with std::nothrow that still succeed; negative: all of them.
-std::atomic<long> nothrowBudget{-1};
-
-void* allocate(std::size_t size) {
-    return std::malloc(size ? size : 1);
-}
-void* allocateOrFail(std::size_t size) {
-    long budget = nothrowBudget.load();
-    while (budget >= 0) {
-        if (budget == 0) return nullptr;
-        if (nothrowBudget.compare_exchange_weak(budget, budget - 1)) break;
-    }
-    return allocate(size);
-}
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (void* p = allocate(size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    if (void* p = allocate(size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return allocateOrFail(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return allocateOrFail(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
+#include "tests/support/AllocationHooks.h"
 
 namespace brindlet::test {
 namespace {

@@ -2,65 +2,12 @@
 // take buffer that cannot be allocated leaves an engine that still answers with the dry signal.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "engine/Engine.h"
 #include "tests/engine/EngineRender.h"
+#include "tests/support/AllocationHooks.h"
 
-namespace {
-
-std::atomic<int> allocations{0};
-std::atomic<int> failNothrowAfter{-1};  // fail the nothrow allocation after this many, or -1
-
-void* allocate(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size == 0 ? 1 : size);
-}
-
-void* allocateOrFail(std::size_t size) {
-    int left = failNothrowAfter.load();
-    while (left >= 0) {
-        if (left == 0) return nullptr;
-        if (failNothrowAfter.compare_exchange_weak(left, left - 1)) break;
-    }
-    return allocate(size);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (void* p = allocate(size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return allocateOrFail(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return allocateOrFail(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
+using brindlet::test::allocationCount;
+using brindlet::test::nothrowBudget;
 
 namespace brindlet {
 namespace {
@@ -85,11 +32,11 @@ TEST(EngineAllocation, AudioParameterAndMidiPathsNeverAllocate) {
     host.engine = &engine;
     engine.mainsOn(44100.0f);
 
-    const int probe = allocations.load();
+    const long probe = allocationCount.load();
     ::operator delete(::operator new(sizeof(int)));  // a call, which cannot be elided
-    ASSERT_EQ(allocations.load(), probe + 1);        // the counting allocator is in place
+    ASSERT_EQ(allocationCount.load(), probe + 1);        // the counting allocator is in place
 
-    const int before = allocations.load();
+    const long before = allocationCount.load();
     for (std::size_t start = 0, block = 0; start + 256 <= in.left.size(); start += 256, ++block) {
         test::applyPreset(engine, static_cast<int>(block / 40) % kNumFactoryPresets);
         if (block % 25 == 0) engine.midiMessage(0x90, static_cast<uint8_t>(30 + block % 31), 90);
@@ -103,7 +50,7 @@ TEST(EngineAllocation, AudioParameterAndMidiPathsNeverAllocate) {
             engine.processReplacing(i, o, 256);
         }
     }
-    EXPECT_EQ(allocations.load(), before);
+    EXPECT_EQ(allocationCount.load(), before);
     EXPECT_GT(host.feeds, 0);
 }
 
@@ -112,9 +59,9 @@ TEST(EngineAllocation, FailedBufferAllocationLeavesTheDrySignalUntilARetry) {
     Engine engine(nullptr), reference(nullptr);
     engine.setParameter(kMix, 0.5f);
     reference.setParameter(kMix, 0.5f);
-    failNothrowAfter.store(0);
+    nothrowBudget.store(0);
     engine.mainsOn(44100.0f);
-    failNothrowAfter.store(-1);
+    nothrowBudget.store(-1);
     const StereoSignal dry = test::render(engine, in, 512);
     for (std::size_t k = 0; k < in.left.size(); ++k) ASSERT_EQ(dry.left[k], 0.5f * in.left[k]);
     engine.mainsOn(44100.0f);  // the same rate is tried again
