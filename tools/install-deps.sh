@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcairo2-dev libx11-dev libxtst-dev xvfb xauth fonts-liberation
+  libcairo2-dev libfontconfig-dev fonts-liberation
   libsndfile1-dev libfftw3-dev
   lsp-plugins-vst
 )
