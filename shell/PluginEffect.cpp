@@ -1,6 +1,7 @@
 // The Brindlet effect: construction, the program rules, MIDI decoding and the identity answers.
 #include "shell/PluginEffect.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -82,7 +83,8 @@ float PluginEffect::getParameter(int32_t index) {
 
 void PluginEffect::setParameter(int32_t index, float value) {
     engine.setParameter(index, value);
-    if (programs) programs->store(currentProgramIndex(), index, value);
+    // The engine ignores values that are not numbers; the program must not keep them either.
+    if (programs && std::isfinite(value)) programs->store(currentProgramIndex(), index, value);
     if (editor) editor->setParameter(index, value);
 }
 

@@ -1,4 +1,5 @@
 // Parameters and programs through the built module: texts, read-backs, selection, renaming.
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -142,6 +143,8 @@ TEST_F(ModuleParametersTest, ChangesAreWrittenBackIntoTheCurrentProgramOnly) {
     const std::vector<float> guitar = valuesOf(*plugin);
     plugin->setProgram(2);
     plugin->setParameter(kEnvMod, 0.9f);
+    plugin->setParameter(kEnvMod, std::nanf(""));  // unusable: the program keeps 0.9
+    plugin->setParameter(kEnvMod, INFINITY);
     for (int32_t tag : {14, 20, 39, -1})
         plugin->setParameter(tag, 0.33f);  // editor tags: kept nowhere
     plugin->setProgram(5);
