@@ -11,12 +11,13 @@ OnOffButton::OnOffButton(const Rect& bounds, ControlListener* listener, int32_t 
     : Control(bounds, listener, tag, background) {}
 
 void OnOffButton::draw(DrawContext* context) {
+    const float shown = getValue();
     Bitmap* bitmap = getBackground();
     if (bitmap) {
-        const Point offset(0, getValue() == 0.0f ? 0 : bitmap->getHeight() / 2);
+        const Point offset(0, shown == 0.0f ? 0 : bitmap->getHeight() / 2);
         drawBackground(context, bounds(), offset, isTransparent());
     }
-    setDirty(false);
+    markDrawn(shown);
 }
 
 void OnOffButton::onMouseDown(DrawContext* context, const Point&) {

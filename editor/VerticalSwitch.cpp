@@ -19,12 +19,13 @@ VerticalSwitch::VerticalSwitch(const Rect& bounds, ControlListener* listener, in
 }
 
 void VerticalSwitch::draw(DrawContext* context) {
+    const float shown = getValue();
     if (getBackground()) {
-        const float position = static_cast<float>(positions - 1) * getValue() + 0.5f;
+        const float position = static_cast<float>(positions - 1) * shown + 0.5f;
         const int32_t index = std::clamp(truncToInt(position), 0, positions - 1);
         drawBackground(context, bounds(), Point(0, index * imageHeight), isTransparent());
     }
-    setDirty(false);
+    markDrawn(shown);
 }
 
 void VerticalSwitch::onMouseDown(DrawContext* context, const Point& where) {

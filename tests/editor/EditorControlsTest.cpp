@@ -214,5 +214,17 @@ TEST_F(ControlsTest, EntryTextsAreBoundedAndDestroyingTheFrameClosesAnOpenField)
     EXPECT_EQ(listener.reports.size(), 1u);
 }
 
+TEST_F(ControlsTest, ToggleAndSwitchDrawAChangeThatLandedWhileTheyDrew) {
+    DrawContext context(frame, headless::getWindowSurface(window), window);
+    auto* toggle = add(new ChangedWhileDrawn<OnOffButton>(Rect(83, 84, 140, 99), &listener, 13,
+                                                          stackedBitmap(57, 15, 2)));
+    expectChangeDuringDrawIsDrawnNext(toggle, &context, 0.0f, 1.0f);
+    EXPECT_EQ(at(83, 84), kImageColors[1]);
+    auto* sw = add(new ChangedWhileDrawn<VerticalSwitch>(kSwitchRect, &listener, 8, 102, 4,
+                                                         stackedBitmap(56, 102, 4)));
+    expectChangeDuringDrawIsDrawnNext(sw, &context, 0.0f, 1.0f);
+    EXPECT_EQ(at(kSwitchRect.left, kSwitchRect.top), kImageColors[3]);
+}
+
 }  // namespace
 }  // namespace brindlet::test

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,54 @@ public:
     std::vector<std::string> events;
     Frame* frame = nullptr;
 };
+
+// A control whose value changes right after a draw has read it, as a feed landing mid-draw
+// would: the draw must leave the control dirty so that the change is drawn next.
+template <class Base>
+class ChangedWhileDrawn : public Base {
+public:
+    using Base::Base;
+    float getValue() const override {
+        const float read = Base::getValue();
+        if (pending && drawing) {
+            self->Base::setValue(*pending);
+            pending.reset();
+            ++changes;
+        }
+        return read;
+    }
+    void draw(DrawContext* context) override {
+        drawing = true;
+        Base::draw(context);
+        drawing = false;
+    }
+    // The first read of the value inside a draw stores `next`.
+    void changeOnNextRead(float next) { pending = next; }
+    int32_t changesMade() const { return changes; }
+
+private:
+    ChangedWhileDrawn* const self = this;
+    mutable std::optional<float> pending;
+    mutable int32_t changes = 0;
+    bool drawing = false;
+};
+
+// Draws `control` at `before` while its value becomes `after`; then the next redraw shows `after`.
+template <class C>
+void expectChangeDuringDrawIsDrawnNext(ChangedWhileDrawn<C>* control, DrawContext* context,
+                                       float before, float after) {
+    control->setValue(before);
+    control->setOldValue(0.0f);  // a meter rises from rest to `before` at once
+    control->setDirty(true);
+    control->changeOnNextRead(after);
+    control->redrawIfDirty(context);
+    EXPECT_EQ(control->changesMade(), 1);
+    EXPECT_EQ(control->getOldValue(), before);
+    EXPECT_TRUE(control->isDirty());
+    control->redrawIfDirty(context);
+    EXPECT_EQ(control->getOldValue(), after);
+    EXPECT_FALSE(control->isDirty());
+}
 
 // Resets the headless backend around every test.
 class HeadlessTest : public ::testing::Test {

@@ -14,11 +14,12 @@ MomentaryButton::MomentaryButton(const Rect& bounds, ControlListener* listener, 
 
 void MomentaryButton::draw(DrawContext* context) {
     clampValue();
+    const float shown = getValue();
     Point source = imageOffset;
-    if (value != 0.0f) source.v += imageHeight;
+    if (shown != 0.0f) source.v += imageHeight;
     // Always transparent, whatever the transparent flag says.
     drawBackground(context, bounds(), source, true);
-    setDirty(false);
+    markDrawn(shown);
 }
 
 void MomentaryButton::onMouseDown(DrawContext* context, const Point& where) {

@@ -63,13 +63,17 @@ bool Slider::onRemoved(View*) {
 
 // ---- Geometry --------------------------------------------------------------------------------
 
-int32_t Slider::handleStartOffset() const {
-    const float f = (style & kValueAsIs) ? value : 1.0f - value;
+int32_t Slider::handleStartOffset(float v) const {
+    const float f = (style & kValueAsIs) ? v : 1.0f - v;
     return truncToInt(static_cast<float>(travel) * f) + handleOffsetOnAxis();
 }
 
 Rect Slider::handleRect() const {
-    int32_t start = handleStartOffset();
+    return handleRectAt(value);
+}
+
+Rect Slider::handleRectAt(float v) const {
+    int32_t start = handleStartOffset(v);
     if (start < handleMin) start = handleMin;
     int32_t end = start + handleSizeOnAxis();
     if (end > handleMax) end = handleMax;  // the handle image is cut
@@ -80,6 +84,7 @@ Rect Slider::handleRect() const {
 // ---- Drawing ---------------------------------------------------------------------------------
 
 void Slider::draw(DrawContext* context) {
+    const float shown = getValue();
     if (offscreen) {
         const Rect whole(0, 0, width, height);
         const bool trackCoversAll = background && background->hasImage() && !isTransparent();
@@ -90,7 +95,7 @@ void Slider::draw(DrawContext* context) {
         }
         drawBackground(offscreen, whole, trackOffset, isTransparent());
         if (handle) {
-            const Rect h = handleRect();
+            const Rect h = handleRectAt(shown);
             if (drawTransparentHandle) {
                 handle->drawTransparent(offscreen, h, Point(0, 0));
             } else {
@@ -99,7 +104,7 @@ void Slider::draw(DrawContext* context) {
         }
         offscreen->copyTo(context, bounds(), Point(0, 0));
     }
-    setDirty(false);
+    markDrawn(shown);
 }
 
 // ---- Editing ---------------------------------------------------------------------------------
@@ -111,7 +116,7 @@ bool Slider::grabDelta(const Point& where, int32_t& delta) const {
         delta = base + handleSizeOnAxis() / 2 - 1;
         return true;
     }
-    const int32_t start = origin + handleStartOffset();
+    const int32_t start = origin + handleStartOffset(value);
     const int32_t end = start + handleSizeOnAxis();
     Rect grab;
     if (isHorizontal()) {

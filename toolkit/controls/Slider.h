@@ -59,7 +59,8 @@ private:
     int32_t handleSizeOnAxis() const { return isHorizontal() ? handleWidth : handleHeight; }
     int32_t handleOffsetOnAxis() const { return isHorizontal() ? handleOffset.h : handleOffset.v; }
     int32_t onAxis(const Point& p) const { return isHorizontal() ? p.h : p.v; }
-    int32_t handleStartOffset() const;
+    int32_t handleStartOffset(float v) const;
+    Rect handleRectAt(float v) const;
     void computeLimits();
     void destroyOffscreen();
     // The drag's grab point, or false when the press does not start a drag.

@@ -44,6 +44,17 @@ void Control::setDirty(bool flag) {
     }
 }
 
+void Control::markDrawn(float shown) {
+    View::setDirty(false);
+    oldValue = shown;
+}
+
+void Control::redrawIfDirty(DrawContext* context) {
+    if (!isDirty()) return;
+    draw(context);
+    View::setDirty(false);
+}
+
 void Control::idleEditor() {
     FrameEditor* editor = getFrame() ? getFrame()->getEditor() : nullptr;
     if (editor) editor->idleAndPump();

@@ -18,6 +18,8 @@ public:
     void draw(DrawContext* context) override = 0;
     bool isDirty() const override;
     void setDirty(bool flag) override;
+    // Draws and clears only the flag: the draw itself records the value it showed.
+    void redrawIfDirty(DrawContext* context) override;
 
     virtual void idleEditor();
     virtual void setValue(float value);
@@ -48,6 +50,9 @@ public:
 
 protected:
     ~Control() override;
+    // Ends a draw: clears the flag and records `shown`, the one value the draw read. Reading
+    // the value again here would mark a change that landed mid-draw as drawn.
+    void markDrawn(float shown);
     // Tells the listener, if any, only when the value differs from the one drawn.
     void notifyIfDirty(DrawContext* context);
     // Tells the listener, if any, whatever the value.
