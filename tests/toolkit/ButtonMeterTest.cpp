@@ -1,12 +1,15 @@
-// Momentary button report sequences and drawing; level meter segments and fall-off.
+// Momentary button report sequences and drawing; level meter segments and fall-off; values that
+// change while a control draws.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "tests/toolkit/ToolkitTestSupport.h"
 #include "toolkit/controls/LevelMeter.h"
 #include "toolkit/controls/MomentaryButton.h"
+#include "toolkit/controls/Slider.h"
 #include "toolkit/draw/DrawContext.h"
 
 namespace brindlet {
@@ -211,6 +214,61 @@ TEST_F(MeterTest, HorizontalMeterAndDegenerateArguments) {
     blind->draw(&context);  // without a lit image nothing is drawn
     EXPECT_EQ(headless::getPixel(surface, 24, 50), kBlackColor);
     blind->release();
+}
+
+TEST_F(MeterTest, MeterSettlesWithinBoundsOnValuesOutOfRange) {
+    constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float fed, settled;
+    };
+    for (auto [fed, settled] :
+         {Case{kNan, 0.0f}, {2.0f, 1.0f}, {kInf, 1.0f}, {-1.0f, 0.0f}, {-kInf, 0.0f}}) {
+        SCOPED_TRACE(fed);
+        LevelMeter* m = makeMeter();
+        m->setOldValue(0.6f);
+        m->setValue(fed);
+        int32_t draws = 0;
+        for (; m->isDirty() && draws < 20; ++draws) {
+            m->draw(&context);
+            EXPECT_GE(m->getOnRect().top, 202);
+            EXPECT_LE(m->getOnRect().top, 303);
+        }
+        EXPECT_FALSE(m->isDirty());
+        EXPECT_LE(draws, 8);
+        EXPECT_EQ(m->getOldValue(), settled);
+        // The feed's value is left as it came: drawing never writes it back.
+        const float left = m->getValue();
+        EXPECT_TRUE(left == fed || (std::isnan(left) && std::isnan(fed))) << left;
+        m->release();
+    }
+}
+
+TEST_F(MeterTest, ChangeDuringDrawIsDrawnNext) {
+    using test::ChangedWhileDrawn;
+    using test::expectChangeDuringDrawIsDrawnNext;
+    {
+        SCOPED_TRACE("meter");
+        auto* m = new ChangedWhileDrawn<LevelMeter>(Rect(140, 202, 148, 303), on, off, 14, 2);
+        expectChangeDuringDrawIsDrawnNext(m, &context, 0.5f, 0.8f);
+        m->release();
+    }
+    {
+        SCOPED_TRACE("button");
+        auto* b = new ChangedWhileDrawn<MomentaryButton>(Rect(0, 0, 8, 8), nullptr, 1, 8, on,
+                                                         Point(0, 0));
+        expectChangeDuringDrawIsDrawnNext(b, &context, 0.0f, 1.0f);
+        b->release();
+    }
+    {
+        SCOPED_TRACE("slider");
+        Frame frame(Rect(0, 0, 465, 360), &test::dummyParent, nullptr);
+        auto* s = new ChangedWhileDrawn<VerticalSlider>(Rect(0, 0, 8, 101), nullptr, 1, 0, 90, on,
+                                                        off, Point(0, 0));
+        frame.addView(s);
+        ASSERT_NE(s->getOffscreen(), nullptr);
+        expectChangeDuringDrawIsDrawnNext(s, &context, 0.25f, 0.75f);
+    }
 }
 
 }  // namespace

@@ -34,11 +34,23 @@ void LevelMeter::setDecreaseStep(float step) {
     decreaseStep = step;
 }
 
+float LevelMeter::level() const {
+    const float v = getValue();
+    if (!(v > getMin())) return getMin();
+    return std::min(v, getMax());
+}
+
+bool LevelMeter::isDirty() const {
+    return level() != oldValue || View::isDirty();
+}
+
 void LevelMeter::draw(DrawContext* context) {
     if (!onBitmap) return;
-    clampValue();
+    const float target = level();
     float shown = oldValue - decreaseStep;
-    if (shown < value) shown = value;
+    // Rises at once; a fall-off that is not a number restarts from the level.
+    if (!(shown >= target)) shown = target;
+    shown = std::min(shown, getMax());
     oldValue = shown;
 
     const Rect r = bounds().normalized();

@@ -17,6 +17,8 @@ public:
                int32_t style);
 
     void draw(DrawContext* context) override;
+    // Dirty while the bar has not yet met the clamped level.
+    bool isDirty() const override;
     // A plain store of the dirty flag: oldValue holds the level on display.
     void setDirty(bool flag) override;
     virtual void setDecreaseStep(float step);
@@ -30,6 +32,10 @@ protected:
     ~LevelMeter() override;
 
 private:
+    // The fed value read once and clamped to the range, NaN as the minimum. Never written back:
+    // the feed may have stored a newer value meanwhile.
+    float level() const;
+
     Bitmap* onBitmap;
     Bitmap* offBitmap;
     int32_t segments;
