@@ -38,9 +38,10 @@ void PluginEditor::valueChanged(DrawContext* context, Control* control) {
     const int32_t tag = control->getTag();
     float value = control->getValue();
     if (tag == kPitchStart || tag == kPitchEnd) {
-        // Steps of 0.01; the product is rounded to single precision before rint.
+        // Steps of 0.01: the product is rounded to single precision before rint, and the step
+        // is taken in double so that each grid value is the float nearest to k / 100.
         const float scaled = value * 100.0f;
-        value = std::rint(scaled) * 0.01f;
+        value = static_cast<float>(std::rint(scaled) * 0.01);
     }
     if (effect) effect->automateParameter(tag, value);
     // Edits made with keys come without a context; the next idle draws them.

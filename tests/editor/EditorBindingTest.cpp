@@ -2,6 +2,7 @@
 // the host see of each.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "editor/SweepDisplay.h"
 #include "tests/editor/EditorTestSupport.h"
@@ -11,12 +12,19 @@ namespace {
 
 TEST_F(EditorTest, PitchSlidersSnapToHundredthsOthersPassUnchanged) {
     openAndPaint();
-    const struct {
+    struct Case {
         int32_t tag;
         float dragged, sent;
-    } cases[] = {{kPitchStart, 0.337f, 0.34f},  {kPitchEnd, 0.125f, 0.12f},
-                 {kPitchStart, 0.995f, 1.0f},   {kPitchEnd, 0.004f, 0.0f},
-                 {kPitchDecay, 0.337f, 0.337f}, {kMix, 0.125f, 0.125f}};
+    };
+    std::vector<Case> cases = {{kPitchStart, 0.337f, 0.34f},  {kPitchEnd, 0.125f, 0.12f},
+                               {kPitchStart, 0.995f, 1.0f},   {kPitchEnd, 0.004f, 0.0f},
+                               {kPitchDecay, 0.337f, 0.337f}, {kMix, 0.125f, 0.125f}};
+    // Every step is the float nearest to k / 100 (0.1f, not 0.099999994), on and off the grid.
+    for (int32_t k = 0; k <= 100; ++k) {
+        const float step = static_cast<float>(k / 100.0);
+        cases.push_back({kPitchStart, step, step});
+        cases.push_back({kPitchEnd, static_cast<float>((k + 0.3) / 100.0), step});
+    }
     for (const auto& c : cases) {
         SCOPED_TRACE(c.dragged);
         host.calls.clear();
