@@ -68,7 +68,7 @@ bool Engine::parameterLabel(int32_t index, char* text) const {
 
 void Engine::resetToDefaults() {
     params_.resetToDefaults();
-    midiTrigger_.store(false);
+    midiTrigger_.store(false, std::memory_order_relaxed);
     midiHighVelocity_.store(false);
     trigger_ = OnsetTrigger();
     sweep_ = PitchSweep();
@@ -78,6 +78,7 @@ void Engine::resetToDefaults() {
     mixSmoothed_ = 1.0f;
     lastOutLeft_ = 0.0f;
     lastOutRight_ = 0.0f;
+    endChangedPending_ = false;
 }
 
 // ---------------------------------------------------------------- MIDI
@@ -96,7 +97,7 @@ void Engine::midiMessage(uint8_t status, uint8_t data1, uint8_t data2) {
     } else {
         setParameter(kPitchEnd, ratio);
     }
-    midiTrigger_.store(true);
+    midiTrigger_.store(true, std::memory_order_release);
 }
 
 // ---------------------------------------------------------------- Audio
@@ -133,13 +134,12 @@ void Engine::processReplacing(const float* const* inputs, float* const* outputs,
 template <bool Adding>
 void Engine::run(const float* const* inputs, float* const* outputs, int32_t frames) {
     if (!channelsPresent(inputs, outputs)) return;
-    const ParameterSnapshot p = params_.snapshot();
     if (!buffer_.exists()) {
-        runDry<Adding>(inputs, outputs, frames, p.mix);
+        runDry<Adding>(inputs, outputs, frames, params_.snapshot().mix);
         return;
     }
     const EditorFeed feed(host_);
-    if (frames > 0) runFrames<Adding>(inputs, outputs, frames, p, feed);
+    if (frames > 0) runFrames<Adding>(inputs, outputs, frames, feed);
     sweep_.endBlock();
     trigger_.endBlock(feed);
 }
@@ -157,14 +157,18 @@ void Engine::runDry(const float* const* inputs, float* const* outputs, int32_t f
 
 template <bool Adding>
 void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
-                       const ParameterSnapshot& snapshot, const EditorFeed& feed) {
+                       const EditorFeed& feed) {
+    // Requests other threads made since the last block take effect on its first frame. They are
+    // taken before the snapshot, which then holds at least the Pitch/ End stored with them.
+    const bool midiTake = midiTrigger_.exchange(false, std::memory_order_acquire);
+    if (params_.takeEndChanged()) endChangedPending_ = true;
     // Local copies keep the state in registers and away from the sample buffers' aliasing.
-    const ParameterSnapshot p = snapshot;
+    const ParameterSnapshot p = params_.snapshot();
     OnsetTrigger trigger = trigger_;
     PitchSweep sweep = sweep_;
     TakeVoices voices = voices_;
-    // Requests other threads made since the last block take effect on its first frame.
-    trigger.setMidi(midiTrigger_.exchange(false), midiHighVelocity_.load());
+    trigger.setMidi(midiTake, midiHighVelocity_.load());
+    bool endChanged = endChangedPending_;
     const float resync = params_.takeNormalResync();
     if (!std::isnan(resync) && trigger.onsetPending()) sweep.resync(resync);
     RelaxedAtomic<float>& targetCell = params_.feedbackTarget();
@@ -186,7 +190,8 @@ void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_
         const TriggerEvents events = trigger.processFrame(in[0], in[1], p, feed);
         if (events.takeStart) {
             voices.beginTake();
-            sweep.prepareSweep(p.trigMode, p, params_.takeEndChanged());
+            sweep.prepareSweep(p.trigMode, p, endChanged);
+            endChanged = false;
             if (p.trigMode == TriggerMode::Dry) {
                 feedbackTarget = 0.0f;  // a Dry take starts without feedback
                 feedbackSmoothed = 0.0f;
@@ -213,6 +218,7 @@ void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_
     voices_ = voices;
     feedbackSmoothed_ = feedbackSmoothed;
     mixSmoothed_ = mixSmoothed;
+    endChangedPending_ = endChanged;
     lastOutLeft_ = last[0];
     lastOutRight_ = last[1];
     // A value another thread set during the block is newer than ours and stays.

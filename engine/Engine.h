@@ -1,6 +1,7 @@
 // The effect engine: parameters, onset trigger, pitch sweep, take buffer and voices, processing.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "engine/EngineHost.h"
@@ -15,6 +16,8 @@
 namespace brindlet {
 
 class Engine {
+    static_assert(std::atomic<bool>::is_always_lock_free);
+
 public:
     // Leaves every engine field at its constructor default and builds the note ratio table.
     // `host` may be null: then no feeds are sent and MIDI notes set Pitch/ End directly.
@@ -56,14 +59,14 @@ private:
     void run(const float* const* inputs, float* const* outputs, int32_t frames);
     template <bool Adding>
     void runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
-                   const ParameterSnapshot& p, const EditorFeed& feed);
+                   const EditorFeed& feed);
     template <bool Adding>
     void runDry(const float* const* inputs, float* const* outputs, int32_t frames, float mix);
     void sizeFor(float sampleRate);
 
     EngineHost* host_;
     EngineParameters params_;
-    RelaxedAtomic<bool> midiTrigger_;
+    std::atomic<bool> midiTrigger_{false};  // released after the note's Pitch/ End is set
     RelaxedAtomic<bool> midiHighVelocity_;
     double noteRatioTable_[128];
 
@@ -77,6 +80,9 @@ private:
     float lastOutLeft_ = 0.0f;
     float lastOutRight_ = 0.0f;
     float storedSampleRate_ = 0.0f;
+    // Pitch/ End was set since the last take start; taken over at block starts, so that it
+    // always goes with the Pitch/ End of the block's snapshot.
+    bool endChangedPending_ = false;
 };
 
 }  // namespace brindlet

@@ -50,10 +50,9 @@ void EngineParameters::resetToDefaults() {
     trigLevel_.store(0.0f);
     trigSelectivity_.store(0.3f);
     xfadeSamples_.store(50);
-    xfadeStep_.store(0.02f);
     mix_.store(1.0f);
     slopeOff_.store(false);
-    endChanged_.store(false);
+    endChanged_.store(false, std::memory_order_relaxed);
     feedbackTarget_.store(0.0f);
     normalResync_.store(kNoResync);
 }
@@ -73,7 +72,7 @@ void EngineParameters::set(int32_t index, float v, EngineHost* host) {
         case kPitchEnd:
             pitchEnd_.store(v);
             if (slopeOff_.load()) pitchStart_.store(v);
-            endChanged_.store(true);
+            endChanged_.store(true, std::memory_order_release);
             break;
         case kPitchDecay:
             setPitchDecay(v);
@@ -152,9 +151,7 @@ void EngineParameters::setXFade(float v) {
     float nearest = nearestEven(400.0f * v);
     if (nearest < 1.0f) nearest = 1.0f;
     if (nearest > static_cast<float>(kMaxXFade)) nearest = static_cast<float>(kMaxXFade);
-    const auto samples = static_cast<int32_t>(nearest);
-    xfadeSamples_.store(samples);
-    xfadeStep_.store(1.0f / static_cast<float>(samples));
+    xfadeSamples_.store(static_cast<int32_t>(nearest));
 }
 
 float EngineParameters::takeNormalResync() {
@@ -201,13 +198,11 @@ float EngineParameters::get(int32_t index) const {
 }
 
 ParameterSnapshot EngineParameters::snapshot() const {
-    return ParameterSnapshot{pitchStart_.load(),      pitchEnd_.load(),
-                             pitchDecay_.load(),      pitchShape_.load(),
-                             envModDepth_.load(),     envAttackCoeff_.load(),
-                             gateLevel_.load(),       feedbackAmount_.load(),
-                             trigMode_.load(),        trigLevel_.load(),
-                             trigSelectivity_.load(), xfadeSamples_.load(),
-                             xfadeStep_.load(),       mix_.load()};
+    return ParameterSnapshot{pitchStart_.load(), pitchEnd_.load(),        pitchDecay_.load(),
+                             pitchShape_.load(), envModDepth_.load(),     envAttackCoeff_.load(),
+                             gateLevel_.load(),  feedbackAmount_.load(),  trigMode_.load(),
+                             trigLevel_.load(),  trigSelectivity_.load(), xfadeSamples_.load(),
+                             mix_.load()};
 }
 
 // ---------------------------------------------------------------- Texts

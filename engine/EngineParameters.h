@@ -1,6 +1,7 @@
 // The fourteen parameters: engine values, mappings, texts, and the cells setParameter shares.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "engine/EngineHost.h"
@@ -23,11 +24,12 @@ struct ParameterSnapshot {
     float trigLevel;
     float trigSelectivity;
     int32_t xfadeSamples;
-    float xfadeStep;
     float mix;
 };
 
 class EngineParameters {
+    static_assert(std::atomic<bool>::is_always_lock_free);
+
 public:
     EngineParameters();
     EngineParameters(const EngineParameters&) = delete;
@@ -50,8 +52,9 @@ public:
     // Pitch/ End as it was when Normal mode was selected, for the audio thread to move the sweep
     // to if an onset is pending; NaN when no such request is waiting. Reading clears it.
     float takeNormalResync();
-    // Whether Pitch/ End was set since the last call; reading clears it.
-    bool takeEndChanged() { return endChanged_.exchange(false); }
+    // Whether Pitch/ End was set since the last call; reading clears it. A true result also makes
+    // the Pitch/ End stored with it visible to a snapshot taken afterwards.
+    bool takeEndChanged() { return endChanged_.exchange(false, std::memory_order_acquire); }
 
 private:
     void setPitchDecay(float v);
@@ -74,10 +77,9 @@ private:
     RelaxedAtomic<float> trigLevel_;
     RelaxedAtomic<float> trigSelectivity_;
     RelaxedAtomic<int32_t> xfadeSamples_;
-    RelaxedAtomic<float> xfadeStep_;
     RelaxedAtomic<float> mix_;
     RelaxedAtomic<bool> slopeOff_;
-    RelaxedAtomic<bool> endChanged_;
+    std::atomic<bool> endChanged_{false};  // released after Pitch/ End is stored
     RelaxedAtomic<float> feedbackTarget_;
     RelaxedAtomic<float> normalResync_;
 };

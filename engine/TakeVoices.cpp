@@ -12,8 +12,11 @@ void TakeVoices::setSampleRate(float sampleRate, float slewStep, StereoSample* b
     fadeStep_ = 1.0f / static_cast<float>(fadeLength_);
     slewStep_ = slewStep;
     rampStep_ = slewStep * 0.1f;
+    // A crossfade in flight would never end: its count is reached only below the new end.
+    crossfading_ = false;
     posA_ = static_cast<float>(historyLength_);
     writePos_ = historyLength_;
+    tailWritePos_ = historyLength_;
 }
 
 }  // namespace brindlet

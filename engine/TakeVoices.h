@@ -14,7 +14,8 @@ namespace brindlet {
 
 class TakeVoices {
 public:
-    // Sizes the take for the sample rate on the given cleared buffer: voice A idle, no recording.
+    // Sizes the take for the sample rate on the given cleared buffer: no crossfade, voice A
+    // idle, no recording until the next take.
     void setSampleRate(float sampleRate, float slewStep, StereoSample* buffer);
     // Forgets the buffer: nothing may be rendered until the next setSampleRate.
     void detach() { buffer_ = nullptr; }
@@ -85,7 +86,8 @@ public:
             xfadeLatched_ = p.xfadeSamples;
             tailWritePos_ = writePos_;
             crossfading_ = false;
-            xfadeStepLatched_ = p.xfadeStep;
+            // From the count itself: a step read beside it might belong to another count.
+            xfadeStepLatched_ = 1.0f / static_cast<float>(xfadeLatched_);
             posA_ = posB_;
             gainA_ = gainB_;
             gateGain = 1.0f;

@@ -1,7 +1,10 @@
 // MIDI notes: Pitch/ End through host automation, take starts and the velocity fire rule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "engine/Engine.h"
@@ -82,6 +85,64 @@ TEST(EngineMidi, NoteStartsATakeThatFiresAtOnceUnlessTheLastVelocityIsBelowHalf)
         EXPECT_EQ(rig.host.fireMarks(), c.fires ? 1 : 0);
         EXPECT_EQ(rig.engine.getParameter(kPitchEnd), 0.5f);
     }
+}
+
+// Runs `action` once from inside the engine's first host call of the given kind, as another
+// thread's call could land at that moment.
+struct InterruptingHost : test::FakeEngineHost {
+    mutable std::function<void()> duringQuery;
+    std::function<void()> duringFeed;
+    bool hasEditor() const override {
+        if (duringQuery) std::exchange(duringQuery, nullptr)();
+        return editor;
+    }
+    void notifyEditor(int32_t index, float value) override {
+        if (duringFeed) std::exchange(duringFeed, nullptr)();
+        FakeEngineHost::notifyEditor(index, value);
+    }
+};
+
+float lastSweepFeed(const test::FakeEngineHost& host) {
+    auto f = std::find_if(host.feeds.rbegin(), host.feeds.rend(),
+                          [](const test::Feed& f) { return f.index == kFeedSweep; });
+    return f == host.feeds.rend() ? -1.0f : f->value;
+}
+
+TEST(EngineMidi, NoteArrivingAsABlockStartsPlaysWithItsOwnPitchEnd) {
+    InterruptingHost host;
+    Engine engine(&host);
+    host.engine = &engine;
+    engine.setParameter(kTrigLevel, 1.0f);
+    engine.mainsOn(44100.0f);
+    test::render(engine, test::constant(64, 0.01f), 64);
+    host.duringQuery = [&engine] { engine.midiMessage(0x90, 36, 10); };  // 0.25, no fire
+    for (int b = 0; b < 2; ++b) test::render(engine, test::constant(1000, 0.01f), 1000);
+    ASSERT_GT(host.count(kFeedSweep), 0);
+    for (const test::Feed& f : host.feeds) {
+        if (f.index == kFeedSweep) {
+            EXPECT_EQ(f.value, 0.25f);  // never the older 0.5
+        }
+    }
+}
+
+TEST(EngineMidi, PitchEndSetDuringABlockReachesTheFirstTakeThatCanSeeIt) {
+    InterruptingHost host;
+    Engine engine(&host);
+    engine.setParameter(kTrigLevel, 1.0f);  // takes without fires: the sweep holds its value
+    engine.mainsOn(44100.0f);
+    host.duringFeed = [&engine] { engine.setParameter(kPitchEnd, 0.25f); };
+    auto level = [](StereoSignal& s, std::size_t from, std::size_t to, float value) {
+        std::fill(s.left.begin() + from, s.left.begin() + to, value);
+        std::fill(s.right.begin() + from, s.right.begin() + to, value);
+    };
+    StereoSignal first = test::constant(3000, 0.01f);
+    level(first, 10, 11, 0.0f);      // a dip: the first level feed, with no onset
+    level(first, 2000, 3000, 0.5f);  // an onset: take one
+    test::render(engine, first, 3000);
+    StereoSignal second = test::constant(3000, 0.5f);
+    level(second, 1000, 2000, 0.01f);    // rearms the trigger
+    test::render(engine, second, 3000);  // take two at frame 2000
+    EXPECT_EQ(lastSweepFeed(host), 0.25f);
 }
 
 TEST(EngineMidi, PendingNoteWaitsThroughEmptyBlocks) {

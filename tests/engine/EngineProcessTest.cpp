@@ -166,6 +166,15 @@ TEST(EngineSizing, SameRateKeepsThePlayingVoiceAndANewRateStopsIt) {
         ASSERT_EQ(v, 0.0f);  // ...not after a new rate
 }
 
+TEST(EngineSizing, NewRateDuringACrossfadeLeavesTheVoicesIdleUntilTheNextTake) {
+    auto engine = makeEngine();
+    StereoSignal in = test::constant(1020, 0.01f);
+    std::fill(in.left.begin() + 1000, in.left.end(), 0.5f);  // an onset 20 frames before the end
+    render(*engine, in, 1020);
+    engine->mainsOn(48000.0f);
+    for (float v : render(*engine, test::constant(48000, 0.1f), 512).left) ASSERT_EQ(v, 0.0f);
+}
+
 TEST(EngineBadInput, NonFiniteSamplesCountAsSilence) {
     const StereoSignal in = test::demoSeconds(1.0f);
     StereoSignal spoiled = in, zeroed = in;

@@ -74,7 +74,6 @@ TEST_F(TakeVoicesTest, CrossfadeLengthIsLatchedWhenTheFadeBeforeEndsAndATakeRest
     } takes[] = {{100, 50}, {1, 100}, {1, 1}};
     for (const auto& t : takes) {
         p.xfadeSamples = t.samples;
-        p.xfadeStep = 1.0f / static_cast<float>(t.samples);
         voices.beginTake();
         if (t.frames > 30) {  // a take during a crossfade restarts voice B and the count
             run(0.1f, 30);
@@ -136,6 +135,29 @@ TEST_F(TakeVoicesTest, LongTakeFadesOutAtTheBufferEndThenGoesIdleWithOneReport) 
     EXPECT_EQ(host.feeds, (std::vector<test::Feed>{{kFeedIdle, 999.0f}}));
     EXPECT_EQ(frame(1.0f)[0], 0.0f);
     EXPECT_EQ(host.count(kFeedIdle), 1);
+}
+
+TEST_F(TakeVoicesTest, CrossfadeWeightFollowsTheLatchedCountAlone) {
+    // A snapshot may pair a new X-Fade count with the step of the old one: only the count counts.
+    p.xfadeSamples = 400;
+    voices.beginTake();
+    run(0.1f, 50);                         // ends the first crossfade, which latches 400
+    run(0.1f, static_cast<int>(kLength));  // voice A plays out: only voice B sounds below
+    voices.beginTake();
+    for (int k = 0; k < 400; ++k) {
+        ASSERT_FLOAT_EQ(frame(0.1f)[1], static_cast<float>(k) * (1.0f / 400.0f) * 0.1f) << k;
+    }
+}
+
+TEST_F(TakeVoicesTest, NewSizingDuringACrossfadeEndsItAndStopsAllRecording) {
+    voices.beginTake();
+    run(0.1f, 20);
+    TakeBuffer resized;
+    ASSERT_TRUE(resized.allocate(96000));
+    voices.setSampleRate(48000.0f, 0.01f, resized.frames());
+    EXPECT_FALSE(voices.crossfading());
+    for (int k = 0; k < 2000; ++k) ASSERT_EQ(frame(0.1f)[0], 0.0f) << k;  // until the next take
+    for (uint32_t n = 0; n < 96000; ++n) ASSERT_EQ(resized.frames()[n][0], 0.0f) << n;
 }
 
 TEST_F(TakeVoicesTest, HalfRateReadsBetweenSamplesOfTheTake) {
