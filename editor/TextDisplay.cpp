@@ -17,16 +17,19 @@ TextDisplay::TextDisplay(const Rect& bounds, ControlListener* listener, int32_t 
 }
 
 void TextDisplay::draw(DrawContext* context) {
+    // One read: a value set by another thread meanwhile must stay dirty and be drawn next.
+    const float shown = getValue();
     char text[kTextBufferSize] = {};
     if (stringConvertEx) {
-        stringConvertEx(getValue(), text, userData);
+        stringConvertEx(shown, text, userData);
     } else if (stringConvert) {
-        stringConvert(getValue(), text);
+        stringConvert(shown, text);
     } else {
-        std::snprintf(text, sizeof text, "%2.2f", static_cast<double>(getValue()));
+        std::snprintf(text, sizeof text, "%2.2f", static_cast<double>(shown));
     }
     text[kTextBufferSize - 1] = '\0';
     drawText(context, text);
+    markDrawn(shown);
 }
 
 void TextDisplay::drawText(DrawContext* context, const char* text) {

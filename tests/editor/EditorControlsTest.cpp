@@ -3,6 +3,7 @@
 #include <string>
 
 #include "editor/OnOffButton.h"
+#include "editor/TextDisplay.h"
 #include "editor/TextEdit.h"
 #include "editor/VerticalSwitch.h"
 #include "tests/editor/EditorTestSupport.h"
@@ -214,7 +215,7 @@ TEST_F(ControlsTest, EntryTextsAreBoundedAndDestroyingTheFrameClosesAnOpenField)
     EXPECT_EQ(listener.reports.size(), 1u);
 }
 
-TEST_F(ControlsTest, ToggleAndSwitchDrawAChangeThatLandedWhileTheyDrew) {
+TEST_F(ControlsTest, ToggleSwitchAndTextDrawAChangeThatLandedWhileTheyDrew) {
     DrawContext context(frame, headless::getWindowSurface(window), window);
     auto* toggle = add(new ChangedWhileDrawn<OnOffButton>(Rect(83, 84, 140, 99), &listener, 13,
                                                           stackedBitmap(57, 15, 2)));
@@ -224,6 +225,8 @@ TEST_F(ControlsTest, ToggleAndSwitchDrawAChangeThatLandedWhileTheyDrew) {
                                                          stackedBitmap(56, 102, 4)));
     expectChangeDuringDrawIsDrawnNext(sw, &context, 0.0f, 1.0f);
     EXPECT_EQ(at(kSwitchRect.left, kSwitchRect.top), kImageColors[3]);
+    auto* display = add(new ChangedWhileDrawn<TextDisplay>(Rect(385, 127, 428, 146), nullptr, 0));
+    expectChangeDuringDrawIsDrawnNext(display, &context, 0.25f, 0.5f);
 }
 
 }  // namespace
