@@ -89,8 +89,10 @@ bool AudioWriter::open(const std::string& path, const AudioFormat& format, std::
         error = path + ": this audio format cannot be written";
         return false;
     }
-    if (!checkWritable(path, error)) return false;
-    std::filesystem::path target(path);
+    std::string resolved;
+    if (!checkWritable(path, error, &resolved)) return false;
+    // A link is kept: the file it names is what gets replaced.
+    std::filesystem::path target(resolved);
     std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
     std::string tempPath =
         (dir / ("." + target.filename().string() + "." + std::to_string(getpid()) + ".tmp"))
@@ -101,6 +103,7 @@ bool AudioWriter::open(const std::string& path, const AudioFormat& format, std::
         return false;
     }
     path_ = path;
+    targetPath_ = resolved;
     tempPath_ = tempPath;
     format_ = format;
     integerScale_ = integerScaleFor(format.format);
@@ -134,7 +137,7 @@ bool AudioWriter::commit(std::string& error) {
     if (closed != 0) {
         error = path_ + ": could not finish writing";
     } else {
-        std::filesystem::rename(tempPath_, path_, ec);
+        std::filesystem::rename(tempPath_, targetPath_, ec);
         if (!ec) {
             tempPath_.clear();
             return true;
@@ -156,17 +159,56 @@ void AudioWriter::discard() {
     }
 }
 
-bool checkWritable(const std::string& path, std::string& error) {
+bool resolveOutputPath(const std::string& path, std::string& resolved, std::string& error) {
+    namespace fs = std::filesystem;
+    constexpr int kMaxLinks = 40;  // the kernel's own limit
+    fs::path current(path);
     std::error_code ec;
-    std::filesystem::path target(path);
+    for (int links = 0;; ++links) {
+        fs::file_status status = fs::symlink_status(current, ec);
+        switch (status.type()) {
+            case fs::file_type::not_found:
+            case fs::file_type::regular:
+                resolved = current.string();
+                return true;
+            case fs::file_type::directory:
+                error = path + ": cannot write (it is a directory)";
+                return false;
+            case fs::file_type::none:
+                error = path + ": cannot write (" + ec.message() + ")";
+                return false;
+            case fs::file_type::symlink:
+                break;
+            default:
+                // Devices, pipes and sockets would be swapped for a regular file by the rename.
+                error = path + ": cannot write (not a regular file)";
+                return false;
+        }
+        if (links == kMaxLinks) {
+            error = path + ": cannot write (too many symbolic links)";
+            return false;
+        }
+        fs::path link = fs::read_symlink(current, ec);
+        if (ec) {
+            error = path + ": cannot write (" + ec.message() + ")";
+            return false;
+        }
+        current = link.is_absolute() ? link : current.parent_path() / link;
+    }
+}
+
+bool checkWritable(const std::string& path, std::string& error, std::string* resolvedPath) {
+    std::string resolved;
+    if (!resolveOutputPath(path, resolved, error)) return false;
+    std::filesystem::path target(resolved);
     std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
-    if (std::filesystem::is_directory(target, ec)) {
-        error = path + ": cannot write (it is a directory)";
-    } else if (!std::filesystem::is_directory(dir, ec)) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec)) {
         error = path + ": cannot write (no folder " + dir.string() + ")";
     } else if (access(dir.c_str(), W_OK) != 0) {
         error = path + ": cannot write (folder " + dir.string() + " is not writable)";
     } else {
+        if (resolvedPath != nullptr) *resolvedPath = resolved;
         return true;
     }
     return false;

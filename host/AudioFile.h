@@ -35,7 +35,8 @@ private:
 };
 
 // Writes into a hidden temporary file next to the target; commit() renames it into place, and
-// anything short of that removes it.
+// anything short of that removes it. A symbolic link stays and its file is replaced; targets that
+// are not regular files are refused.
 class AudioWriter {
 public:
     AudioWriter() = default;
@@ -50,7 +51,8 @@ public:
 
 private:
     sf_private_tag* file_ = nullptr;
-    std::string path_;
+    std::string path_;        // as given, for messages
+    std::string targetPath_;  // what the rename replaces: path_ with its links followed
     std::string tempPath_;
     AudioFormat format_;
     float integerScale_ = 0.0f;  // non-zero: samples are scaled here, not by libsndfile
@@ -62,9 +64,15 @@ private:
 // takes it.
 int32_t outputFormatFor(const std::string& path, int32_t inputFormat, int32_t channels);
 
-// Checks that `path` could be created: its folder exists and is writable, and it is not a
-// folder itself. False with one line in `error` otherwise.
-bool checkWritable(const std::string& path, std::string& error);
+// The file an output to `path` really replaces: `path` itself or, for a symbolic link, the
+// path the links finally lead to. False with one line in `error` when that exists and is not a
+// regular file (a folder, device, pipe or socket), since replacing it would destroy it.
+bool resolveOutputPath(const std::string& path, std::string& resolved, std::string& error);
+
+// Checks that `path` could be written by replacing: it resolves (above), its folder exists and
+// is writable. False with one line in `error` otherwise; `resolvedPath` gets the resolved path.
+bool checkWritable(const std::string& path, std::string& error,
+                   std::string* resolvedPath = nullptr);
 
 // Writes a whole planar signal in one go (for the demo and tests).
 bool writeAudioFile(const std::string& path, const AudioFormat& format,

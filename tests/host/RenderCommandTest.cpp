@@ -1,6 +1,7 @@
 // brindlet-render driven as a person runs it: renders, notes, the demo, --info and every error.
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <set>
@@ -152,6 +153,7 @@ TEST_F(RenderCommand, EveryErrorIsOneLineAndLeavesNoFile) {
     writeInput(dir / "three.wav", 3, 100);
     std::ofstream(dir / "text.wav") << "not audio\n";
     std::filesystem::create_directory(dir.path() / "folder");
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
     std::ofstream(dir / "fake.so") << std::string(200, 'x') << "\n";
     const std::vector<ErrorCase> cases = {
         {{"missing.wav", "out.wav"}, "missing.wav: no such file", 1},
@@ -161,6 +163,8 @@ TEST_F(RenderCommand, EveryErrorIsOneLineAndLeavesNoFile) {
          "no/such/dir/out.wav: cannot write (no folder no/such/dir)",
          1},
         {{"in.wav", "folder"}, "folder: cannot write (it is a directory)", 1},
+        {{"in.wav", "fifo"}, "fifo: cannot write (not a regular file)", 1},
+        {{"in.wav", "out.wav", "--plot", "fifo"}, "fifo: cannot write (not a regular file)", 1},
         {{"in.wav", "out.wav", "--plot", "no/dir/p.png"},
          "no/dir/p.png: cannot write (no folder no/dir)",
          1},
@@ -196,6 +200,7 @@ TEST_F(RenderCommand, EveryErrorIsOneLineAndLeavesNoFile) {
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
         EXPECT_EQ(dir.files(), before) << "left a file behind: " << c.message;
     }
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.path() / "fifo"));
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 // the fake module.
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <sstream>
 
@@ -113,6 +115,42 @@ TEST_F(AudioFileTest, UnfinishedWriterLeavesNothing) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir));
+}
+
+// The rename would swap a device, pipe or link for a regular file: links are followed and
+// anything but a regular file is refused untouched.
+TEST_F(AudioFileTest, ReplacesOnlyRegularFilesAndFollowsLinks) {
+    namespace fs = std::filesystem;
+    const AudioFormat format{8000, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16};
+    std::string error;
+    std::string fifo = (dir / "fifo.wav").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(writeAudioFile(fifo, format, {{0.5f}}, error));
+    EXPECT_EQ(error, fifo + ": cannot write (not a regular file)");
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    fs::create_directory(dir / "real");
+    fs::create_symlink("real/take.wav", dir / "dangling.wav");
+    fs::create_symlink("dangling.wav", dir / "chain.wav");
+    std::ofstream(dir / "real" / "old.wav") << "old";
+    fs::create_symlink(dir / "real" / "old.wav", dir / "absolute.wav");
+    for (const char* link : {"chain.wav", "absolute.wav"}) {
+        ASSERT_TRUE(writeAudioFile((dir / link).string(), format, {{0.5f, -0.5f}}, error)) << error;
+        EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+        AudioReader reader;
+        ASSERT_TRUE(reader.open((dir / link).string(), error)) << error;
+        EXPECT_EQ(reader.frames(), 2) << link;
+    }
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.wav"));
+    EXPECT_TRUE(fs::is_regular_file(dir / "real" / "take.wav"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), {}), 2) << "temp files left";
+
+    fs::create_symlink("loop.wav", dir / "loop.wav");
+    EXPECT_FALSE(writeAudioFile((dir / "loop.wav").string(), format, {{0.5f}}, error));
+    EXPECT_NE(error.find("too many symbolic links"), std::string::npos) << error;
+    fs::create_symlink("real", dir / "folder.wav");
+    EXPECT_FALSE(writeAudioFile((dir / "folder.wav").string(), format, {{0.5f}}, error));
+    EXPECT_NE(error.find("it is a directory"), std::string::npos) << error;
 }
 
 TEST_F(AudioFileTest, OutputFormatFollowsExtension) {
