@@ -90,7 +90,14 @@ void BlockRenderer::process(const float* input, float* output, int32_t frames) {
         for (int32_t c = 1; c < kMaxChannels; ++c) std::memcpy(inputPointers_[c], input, bytes);
     }
     sendNotes(frames);
-    plugin_.processReplacing(inputPointers_, outputPointers_, frames);
+    // A plug-in that grew its channel counts since the start would reach past our pointers;
+    // it gets no audio and the block stays silent.
+    const AEffect* effect = plugin_.effect();
+    if (effect != nullptr && effect->numInputs <= kMaxChannels &&
+        effect->numOutputs <= kMaxChannels)
+        plugin_.processReplacing(inputPointers_, outputPointers_, frames, kMaxChannels);
+    else
+        for (float* channel : outputPointers_) std::memset(channel, 0, bytes);
     if (outputChannels_ == 2)
         joinStereo(outputPointers_[0], outputPointers_[1], output, frames);
     else

@@ -54,6 +54,7 @@ int renderPreset(const RenderOptions& options, const std::shared_ptr<PluginModul
     RenderOptions presetOptions = options;
     presetOptions.program = std::to_string(program);
     if (!startPlugin(plugin, kDemoRate, presetOptions, error)) return kExitUsage;
+    if (!channelsFit(plugin, "switched on with", error)) return kExitPlugin;
     bool indexed = false;
     row.preset = trimTrailing(plugin.programNameIndexed(program, &indexed));
     if (!indexed) row.preset = trimTrailing(plugin.programName());

@@ -1,6 +1,7 @@
 // PluginInstance: a thin, defensive layer over the record's entries.
 #include "host/PluginInstance.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -145,13 +146,14 @@ bool PluginInstance::editorRect(ERect& rect) {
     return true;
 }
 
-void PluginInstance::processReplacing(float** inputs, float** outputs, int32_t frames) {
+void PluginInstance::processReplacing(float** inputs, float** outputs, int32_t frames,
+                                      int32_t outputCount) {
     if (effect_ == nullptr || frames <= 0) return;
     if (effect_->processReplacing != nullptr) {
         effect_->processReplacing(effect_, inputs, outputs, frames);
         return;
     }
-    for (int32_t channel = 0; channel < effect_->numOutputs; ++channel)
+    for (int32_t channel = 0; channel < std::min(effect_->numOutputs, outputCount); ++channel)
         std::memset(outputs[channel], 0, sizeof(float) * static_cast<size_t>(frames));
     process(inputs, outputs, frames);
 }

@@ -85,7 +85,9 @@ public:
 
     // ---- Audio and events
     // Uses the accumulating entry on cleared outputs when the plug-in has no replacing one.
-    void processReplacing(float** inputs, float** outputs, int32_t frames);
+    // `outputCount` is how many output pointers the caller passes; the fallback for plug-ins
+    // without processReplacing clears no more than those.
+    void processReplacing(float** inputs, float** outputs, int32_t frames, int32_t outputCount = 2);
     void process(float** inputs, float** outputs, int32_t frames);
     intptr_t processEvents(VstEvents* events) { return dispatcher(effProcessEvents, 0, 0, events); }
 

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "host/BlockRenderer.h"
 #include "host/PluginInfo.h"
 
 namespace brindlet {
@@ -51,15 +52,23 @@ bool loadPlugin(const std::shared_ptr<PluginModule>& module, LoadedPlugin& loade
     loaded.host = std::make_unique<PluginHost>();
     loaded.instance = PluginInstance::create(module, *loaded.host, error);
     if (!loaded.instance) return false;
-    const AEffect& e = *loaded.instance->effect();
-    if (e.numInputs < 0 || e.numInputs > 2 || e.numOutputs < 1 || e.numOutputs > 2) {
-        error = module->path() + ": the plug-in has " + std::to_string(e.numInputs) +
-                " inputs and " + std::to_string(e.numOutputs) +
-                " outputs; brindlet-render drives 0 to 2 inputs and 1 or 2 outputs";
+    if (!channelsFit(*loaded.instance, "has", error)) {
         loaded.instance.reset();
         return false;
     }
     return true;
+}
+
+bool channelsFit(PluginInstance& plugin, const std::string& verb, std::string& error) {
+    const AEffect* e = plugin.effect();
+    if (e == nullptr) return false;
+    if (e->numInputs >= 0 && e->numInputs <= BlockRenderer::kMaxChannels && e->numOutputs >= 1 &&
+        e->numOutputs <= BlockRenderer::kMaxChannels)
+        return true;
+    error = plugin.module().path() + ": the plug-in " + verb + " " + std::to_string(e->numInputs) +
+            " inputs and " + std::to_string(e->numOutputs) +
+            " outputs; brindlet-render drives 0 to 2 inputs and 1 or 2 outputs";
+    return false;
 }
 
 bool selectProgram(PluginInstance& plugin, const std::string& program, std::string& error) {

@@ -30,6 +30,10 @@ struct LoadedPlugin {
 bool loadPlugin(const std::shared_ptr<PluginModule>& module, LoadedPlugin& loaded,
                 std::string& error);
 
+// True when the instance's channel counts are ones the renderer drives; otherwise false with one
+// line in `error` ("the plug-in <verb> 6 inputs and ...").
+bool channelsFit(PluginInstance& plugin, const std::string& verb, std::string& error);
+
 // "3" selects program 3, anything else is matched against the program names (trailing blanks
 // trimmed; exact first, then ignoring case).
 bool selectProgram(PluginInstance& plugin, const std::string& program, std::string& error);
@@ -39,7 +43,8 @@ bool applyParameters(PluginInstance& plugin, const std::vector<ParameterRequest>
                      std::string& error);
 
 // Switches the effect on the way a host does: open, sample rate, block size; the program and
-// parameters; then mains on. Answers false (with `error` and `code`) on a bad name.
+// parameters; then mains on. Answers false (with `error`) on a bad name. The channel counts
+// must be checked again afterwards (channelsFit): a plug-in may change them once switched on.
 bool startPlugin(PluginInstance& plugin, float sampleRate, const RenderOptions& options,
                  std::string& error);
 

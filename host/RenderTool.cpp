@@ -91,6 +91,7 @@ int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>
     PluginInstance& plugin = *loaded.instance;
     auto rate = static_cast<float>(reader.format().sampleRate);
     if (!startPlugin(plugin, rate, options, error)) return fail(kExitUsage, error);
+    if (!channelsFit(plugin, "switched on with", error)) return fail(kExitPlugin, error);
     if (options.info) printPluginInfo(plugin, stdout);
 
     auto tailFrames = static_cast<int64_t>(std::llround(options.tailSeconds * rate));

@@ -4,7 +4,8 @@
 #include "include/vst2/aeffect.h"
 
 // 0 well-behaved, 1 entry answers null, 2 wrong magic, 3 exports no entry, 4 exports only `main`,
-// 5 claims six outputs.
+// 5 claims six outputs, 6 has only the accumulating process() and claims six outputs once switched
+// on, 7 answers NaN and infinity among its samples.
 #ifndef FAKE_VARIANT
 #define FAKE_VARIANT 0
 #endif
@@ -36,7 +37,8 @@ intptr_t countEvents(Fake* fake, const VstEvents* events) {
     return 1;
 }
 
-intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void* ptr, float) {
+intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                  float) {
     Fake* fake = self(effect);
     switch (opcode) {
         case effClose:
@@ -55,6 +57,9 @@ intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void
             return std::strcmp(static_cast<const char*>(ptr), "receiveVstMidiEvent") == 0 ? 1 : -1;
         case effProcessEvents:
             return countEvents(fake, static_cast<const VstEvents*>(ptr));
+        case effMainsChanged:
+            if (FAKE_VARIANT == 6 && value != 0) effect->numOutputs = 6;
+            return 0;
         default:
             return 0;
     }
@@ -79,6 +84,18 @@ void processReplacing(AEffect* effect, float** inputs, float** outputs, int32_t 
     float gain = 2.0f * self(effect)->params[0];
     for (int channel = 0; channel < 2; ++channel)
         for (int32_t i = 0; i < frames; ++i) outputs[channel][i] = inputs[channel][i] * gain;
+    if (FAKE_VARIANT == 7) {
+        // Every fourth frame of the left channel is not a number; the right one overflows.
+        for (int32_t i = 0; i < frames; i += 4) outputs[0][i] = __builtin_nanf("");
+        if (frames > 1) outputs[1][1] = __builtin_inff();
+    }
+}
+
+// Adds into the outputs, as the old accumulating entry does; two channels whatever it claims.
+void process(AEffect* effect, float** inputs, float** outputs, int32_t frames) {
+    float gain = 2.0f * self(effect)->params[0];
+    for (int channel = 0; channel < 2; ++channel)
+        for (int32_t i = 0; i < frames; ++i) outputs[channel][i] += inputs[channel][i] * gain;
 }
 
 AEffect* create(audioMasterCallback host) {
@@ -94,11 +111,12 @@ AEffect* create(audioMasterCallback host) {
     e.dispatcher = dispatch;
     e.setParameter = setParameter;
     e.getParameter = getParameter;
-    e.processReplacing = processReplacing;
+    e.processReplacing = FAKE_VARIANT == 6 ? nullptr : processReplacing;
+    e.process = process;
     e.numParams = kParams;
     e.numInputs = 2;
     e.numOutputs = FAKE_VARIANT == 5 ? 6 : 2;
-    e.flags = effFlagsCanReplacing;
+    e.flags = FAKE_VARIANT == 6 ? 0 : effFlagsCanReplacing;
     e.uniqueID = fourCharCode('F', 'a', 'k', 'e');
     e.version = 7;
     host(&e, audioMasterWantMidi, 0, 1, nullptr, 0.0f);

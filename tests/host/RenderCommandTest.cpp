@@ -189,6 +189,9 @@ TEST_F(RenderCommand, EveryErrorIsOneLineAndLeavesNoFile) {
          3},
         {{"in.wav", "out.wav", "--plugin", test::fakeModule("null")}, "returned no instance", 3},
         {{"in.wav", "out.wav", "--plugin", test::fakeModule("wide")}, "2 inputs and 6 outputs", 3},
+        {{"in.wav", "out.wav", "--plugin", test::fakeModule("shifty")},
+         "switched on with 2 inputs and 6 outputs",
+         3},
     };
     auto before = dir.files();
     for (const auto& c : cases) {

@@ -13,6 +13,7 @@
 #include "host/AudioFile.h"
 #include "host/BlockRenderer.h"
 #include "host/DemoRender.h"
+#include "host/PluginSetup.h"
 #include "host/RenderOptions.h"
 #include "tests/host/HostTestSupport.h"
 
@@ -200,6 +201,32 @@ TEST_F(BlockRendererTest, NotesArriveBeforeTheirBlockWithTheirOffset) {
         for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(plugin->getParameter(100 + i), after[i]) << i;
     }
     EXPECT_EQ(renderer.notesSent(), 3u);
+}
+
+// A plug-in whose output count grows once switched on: the accumulating fallback clears only the
+// pointers passed, and the renderer no longer hands it two pointers for six channels.
+TEST(ShiftingPlugin, NeverGetsFewerPointersThanItClaims) {
+    std::string error;
+    auto module = PluginModule::load(test::fakeModule("shifty"), error);
+    ASSERT_TRUE(module) << error;
+    PluginHost host;
+    auto plugin = PluginInstance::create(module, host, error);
+    ASSERT_TRUE(plugin) << error;
+    BlockRenderer renderer(*plugin, 2, 4, {});
+    plugin->start(44100.0f, 4);
+    ASSERT_EQ(plugin->effect()->numOutputs, 6);
+    EXPECT_FALSE(channelsFit(*plugin, "switched on with", error));
+
+    std::vector<float> left = {1, 2, 3, 4}, right = {5, 6, 7, 8}, outLeft(4, 9), outRight(4, 9);
+    float* inputs[2] = {left.data(), right.data()};
+    float* outputs[2] = {outLeft.data(), outRight.data()};
+    plugin->processReplacing(inputs, outputs, 4, 2);
+    EXPECT_EQ(outLeft, left) << "cleared, then added into";
+    EXPECT_EQ(outRight, right);
+
+    std::vector<float> in(8, 0.5f), out(8, 9.0f);
+    renderer.process(in.data(), out.data(), 4);
+    EXPECT_EQ(out, std::vector<float>(8, 0.0f));
 }
 
 }  // namespace
