@@ -6,6 +6,17 @@
 
 namespace brindlet {
 
+namespace {
+
+constexpr int32_t kMaxFontSize = 1000;
+
+// Keeps a size's sign (a negative size is the character height) within a drawable magnitude.
+int32_t clampFontSize(int32_t size) {
+    return size < -kMaxFontSize ? -kMaxFontSize : (size > kMaxFontSize ? kMaxFontSize : size);
+}
+
+}  // namespace
+
 DrawContext::DrawContext(Frame* frame, NativeSurface* surface, NativeWindow* window)
     : surface(surface), window(window), frame(frame) {
     if (window) windowOrigin = platform::getWindowOrigin(window);
@@ -57,7 +68,7 @@ FontDescription DrawContext::describeFont(int32_t id, int32_t size, int32_t styl
     const FontId valid = validFontId(id);
     FontDescription d;
     d.face = kFontTable[valid].face;
-    d.height = -(size == 0 ? kFontTable[valid].defaultSize : size);
+    d.height = -(size == 0 ? kFontTable[valid].defaultSize : clampFontSize(size));
     d.weight = (style & kFontStyleBold) ? 700 : 400;
     d.italic = (style & kFontStyleItalic) != 0;
     d.underline = (style & kFontStyleUnderline) != 0;
@@ -72,7 +83,7 @@ FontDescription DrawContext::describeFont(int32_t id, int32_t size, int32_t styl
 
 void DrawContext::setFont(int32_t id, int32_t size, int32_t style) {
     fontId = validFontId(id);
-    fontSize = (size == 0) ? kFontTable[fontId].defaultSize : size;
+    fontSize = (size == 0) ? kFontTable[fontId].defaultSize : clampFontSize(size);
     NativeFont* created = platform::createFont(describeFont(fontId, fontSize, style));
     if (!created) return;
     platform::destroyFont(font);
