@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "tests/toolkit/ToolkitTestSupport.h"
@@ -164,6 +165,80 @@ TEST_F(DrawTest, TextLeftCentredAndRight) {
     c.drawString("&", Rect(0, 0, 200, 24), true, alignRight);
     EXPECT_EQ(at(199, 12), kBlue);  // the opaque cell of "&"
     EXPECT_EQ(at(150, 12), kBlackColor);
+}
+
+// Whether the whole interior of r is painted c.
+bool filled(NativeSurface* s, const Rect& r, Color c) {
+    for (int32_t y = r.top + 1; y < r.bottom; ++y) {
+        for (int32_t x = r.left + 1; x < r.right; ++x)
+            if (!(headless::getPixel(s, x, y) == c)) return false;
+    }
+    return true;
+}
+
+TEST_F(DrawTest, AnsiTextAndExtremeFontSizesLeaveTheSurfaceDrawable) {
+    context.setFontColor(kWhiteColor);
+    context.setFillColor(kBlue);
+    // Bytes that are no UTF-8 on their own: Latin-1, cp1252 (euro, quotes), its unassigned ones.
+    for (const char* text : {"Caf\xE9", "\x80\x93\x81\x9F\xFF", "\xC3"}) {
+        context.drawString(text, Rect(0, 0, 64, 24), true);
+        context.fillRect(Rect(-1, 24, 64, 48));
+        EXPECT_TRUE(filled(surface, Rect(-1, 24, 64, 48), kBlue)) << text;
+    }
+    int32_t lit = 0;
+    for (int32_t x = 0; x < 64; ++x) {
+        for (int32_t y = 0; y < 24; ++y) lit += at(x, y).red > 60;
+    }
+    EXPECT_GT(lit, 0);
+
+    const int32_t sizes[] = {INT32_MIN, 100000, INT32_MAX, -100000};
+    const int32_t kept[] = {-1000, 1000, 1000, -1000};
+    for (int i = 0; i < 4; ++i) {
+        context.setFont(fontNormal, sizes[i]);
+        EXPECT_EQ(context.getFontSize(), kept[i]);
+        EXPECT_EQ(DrawContext::describeFont(fontNormal, sizes[i], 0).height, -kept[i]);
+        context.drawString("Wg", Rect(0, 0, 64, 24));
+        context.setFillColor(i % 2 ? kRedColor : kBlue);
+        context.fillRect(Rect(-1, 24, 64, 48));
+        EXPECT_TRUE(filled(surface, Rect(-1, 24, 64, 48), context.getFillColor())) << sizes[i];
+    }
+    context.setFont(fontNormal, 0);
+    EXPECT_GT(context.getFontSize(), 0);  // 0 still means the font's own size
+}
+
+TEST_F(DrawTest, LinesFarBeyondTheSurfaceDrawTheirVisiblePart) {
+    context.setFrameColor(kWhiteColor);
+    context.moveTo({40, 40});
+    context.lineTo({INT32_MIN, INT32_MIN});  // diagonal
+    for (int32_t i = 0; i <= 40; ++i) EXPECT_EQ(at(40 - i, 40 - i), kWhiteColor) << i;
+    context.moveTo({10, 0});
+    context.lineTo({20000000, 5});  // shallow: the first 2 million pixels stay on row 0
+    for (int32_t x = 10; x < 64; ++x) EXPECT_EQ(at(x, 0), kWhiteColor) << x;
+    EXPECT_EQ(at(63, 1), kBlackColor);
+    context.setFrameColor(kRedColor);
+    context.moveTo({INT32_MIN, 45});
+    context.lineTo({20, 45});  // straight, from far away
+    context.moveTo({50, INT32_MAX});
+    context.lineTo({50, 44});
+    for (int32_t x = 0; x < 20; ++x) EXPECT_EQ(at(x, 45), kRedColor) << x;
+    EXPECT_EQ(at(20, 45), kBlackColor);
+    for (int32_t y = 45; y < 48; ++y) EXPECT_EQ(at(50, y), kRedColor) << y;
+    EXPECT_EQ(at(50, 44), kBlackColor);
+
+    context.setFrameColor(kBlue);
+    context.moveTo({-30000000, 30});  // too far to walk in: nothing
+    context.lineTo({10, 31});
+    for (int32_t x = 0; x < 64; ++x) EXPECT_NE(at(x, 30), kBlue) << x;
+    context.setLineStyle(lineDotted);
+    context.moveTo({-3, 20});  // a dotted walk in from just outside keeps its phase
+    context.lineTo({10, 22});
+    int32_t lit = 0;
+    for (int32_t x = 0; x < 12; ++x) {
+        for (int32_t y = 19; y < 24; ++y) lit += at(x, y) == kBlue;
+    }
+    EXPECT_EQ(lit, 5);  // steps 4, 6, ..., 12 of 13
+    EXPECT_EQ(at(1, 21), kBlue);
+    EXPECT_EQ(at(0, 20), kBlackColor);  // step 3
 }
 
 TEST_F(DrawTest, SliderIsComposedOffscreenAndCopiedInOneBlock) {

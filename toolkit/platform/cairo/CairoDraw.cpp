@@ -1,4 +1,5 @@
 // Drawing on cairo with the toolkit's pixel rules: no antialiasing, lines without their end pixel.
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -16,30 +17,59 @@ bool usable(NativeSurface* s) {
     return s && s->cr;
 }
 
-// One pixel-exact rectangle per run of the line; dotted lines keep every other pixel.
-void rasterizeLine(cairo_t* cr, Point a, const Point& b, bool dotted) {
-    const int32_t dx = std::abs(b.h - a.h);
-    const int32_t dy = -std::abs(b.v - a.v);
+// A line whose start lies farther than this outside the surface is not walked towards it.
+constexpr int64_t kMaxApproach = int64_t{1} << 24;
+
+// Whether a walk at `at` moving by `step` has passed the far edge of [0, size) for good.
+bool pastEdge(int64_t at, int32_t step, int32_t size) {
+    return step > 0 ? at >= size : at < 0;
+}
+
+// How many steps a walk from `at` moving by `step` takes to reach [0, size).
+int64_t approach(int64_t at, int32_t step, int32_t size) {
+    if (step > 0) return at < 0 ? -at : 0;
+    return at >= size ? at - size + 1 : 0;
+}
+
+// Axis-aligned and solid: one rectangle from a up to, not including, b, cut to the surface.
+void rasterizeStraight(cairo_t* cr, const Point& a, const Point& b, int32_t width, int32_t height) {
+    int64_t x0 = std::min<int64_t>(a.h, int64_t{b.h} + (b.h < a.h));
+    int64_t x1 = std::max<int64_t>(a.h, int64_t{b.h} - (b.h > a.h));
+    int64_t y0 = std::min<int64_t>(a.v, int64_t{b.v} + (b.v < a.v));
+    int64_t y1 = std::max<int64_t>(a.v, int64_t{b.v} - (b.v > a.v));
+    x0 = std::max<int64_t>(x0, 0);
+    y0 = std::max<int64_t>(y0, 0);
+    x1 = std::min<int64_t>(x1, width - 1);
+    y1 = std::min<int64_t>(y1, height - 1);
+    if (x0 > x1 || y0 > y1) return;
+    cairo_rectangle(cr, double(x0), double(y0), double(x1 - x0 + 1), double(y1 - y0 + 1));
+}
+
+// One pixel-exact rectangle per pixel of the line on the surface; dotted lines keep every other
+// pixel. The walk only moves one way in x and in y, so it ends once past the surface.
+void rasterizeLine(cairo_t* cr, const Point& a, const Point& b, bool dotted, int32_t width,
+                   int32_t height) {
+    int64_t x = a.h;
+    int64_t y = a.v;
+    const int64_t dx = std::abs(int64_t{b.h} - x);
+    const int64_t dy = -std::abs(int64_t{b.v} - y);
     const int32_t sx = a.h < b.h ? 1 : -1;
     const int32_t sy = a.v < b.v ? 1 : -1;
-    if (!dotted && (dx == 0 || dy == 0)) {
-        // Axis-aligned: one rectangle from a up to, not including, b.
-        const int32_t x0 = (dx == 0 || sx > 0) ? a.h : b.h + 1;
-        const int32_t y0 = (dy == 0 || sy > 0) ? a.v : b.v + 1;
-        cairo_rectangle(cr, x0, y0, dx == 0 ? 1 : dx, dy == 0 ? 1 : -dy);
-        return;
-    }
-    int32_t error = dx + dy;
-    for (int32_t i = 0; !(a == b); ++i) {
-        if (!dotted || i % 2 == 0) cairo_rectangle(cr, a.h, a.v, 1, 1);
-        const int32_t e2 = 2 * error;
+    if (!dotted && (dx == 0 || dy == 0)) return rasterizeStraight(cr, a, b, width, height);
+    if (approach(x, sx, width) > kMaxApproach || approach(y, sy, height) > kMaxApproach) return;
+    int64_t error = dx + dy;
+    for (int64_t i = 0; x != b.h || y != b.v; ++i) {
+        if (pastEdge(x, sx, width) || pastEdge(y, sy, height)) return;
+        const bool inside = x >= 0 && y >= 0 && x < width && y < height;
+        if (inside && (!dotted || i % 2 == 0)) cairo_rectangle(cr, double(x), double(y), 1, 1);
+        const int64_t e2 = 2 * error;
         if (e2 >= dy) {
             error += dy;
-            a.h += sx;
+            x += sx;
         }
         if (e2 <= dx) {
             error += dx;
-            a.v += sy;
+            y += sy;
         }
     }
 }
@@ -145,7 +175,7 @@ void drawLine(NativeSurface* surface, const Point& from, const Point& to, Color 
     cairo_save(cr);
     setColor(cr, color);
     if (width <= 1) {
-        rasterizeLine(cr, from, to, style == lineDotted);
+        rasterizeLine(cr, from, to, style == lineDotted, surface->width, surface->height);
         cairo_fill(cr);
     } else {
         cairo_set_line_width(cr, width);
