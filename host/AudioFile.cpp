@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -104,6 +105,7 @@ bool AudioWriter::open(const std::string& path, const AudioFormat& format, std::
     }
     path_ = path;
     targetPath_ = resolved;
+    nonFinite_ = 0;
     tempPath_ = tempPath;
     format_ = format;
     integerScale_ = integerScaleFor(format.format);
@@ -116,13 +118,19 @@ bool AudioWriter::open(const std::string& path, const AudioFormat& format, std::
 
 bool AudioWriter::write(const float* interleaved, int64_t frames, std::string& error) {
     if (file_ == nullptr) return false;
-    const float* data = interleaved;
-    if (integerScale_ != 0.0f) {
-        scaled_.resize(static_cast<size_t>(frames * format_.channels));
-        for (size_t i = 0; i < scaled_.size(); ++i) scaled_[i] = interleaved[i] * integerScale_;
-        data = scaled_.data();
+    // NaN would become a full-scale click in integer encodings (and stops the FLAC encoder), so
+    // it is written as silence; infinity clips like any other over.
+    float scale = integerScale_ != 0.0f ? integerScale_ : 1.0f;
+    scaled_.resize(static_cast<size_t>(frames * format_.channels));
+    for (size_t i = 0; i < scaled_.size(); ++i) {
+        float sample = interleaved[i];
+        if (!std::isfinite(sample)) {
+            ++nonFinite_;
+            sample = std::isnan(sample) ? 0.0f : std::copysign(1.0f, sample);
+        }
+        scaled_[i] = sample * scale;
     }
-    if (sf_writef_float(file_, data, frames) != frames) {
+    if (sf_writef_float(file_, scaled_.data(), frames) != frames) {
         error = path_ + ": write failed (" + sf_strerror(file_) + ")";
         return false;
     }

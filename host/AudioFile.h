@@ -48,6 +48,8 @@ public:
     bool write(const float* interleaved, int64_t frames, std::string& error);
     bool commit(std::string& error);
     void discard();
+    // Samples written so far that were NaN (written as 0) or infinite (written as full scale).
+    int64_t nonFiniteSamples() const { return nonFinite_; }
 
 private:
     sf_private_tag* file_ = nullptr;
@@ -57,6 +59,7 @@ private:
     AudioFormat format_;
     float integerScale_ = 0.0f;  // non-zero: samples are scaled here, not by libsndfile
     std::vector<float> scaled_;
+    int64_t nonFinite_ = 0;
 };
 
 // The format to write `path` in: the extension's container if it names one we know (wav,

@@ -118,6 +118,11 @@ int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>
     if (!options.plot.empty() && !writePlot(options.plot, render.plot, error))
         return fail(kExitFile, error);
     if (!writer.commit(error)) return fail(kExitFile, error);
+    if (writer.nonFiniteSamples() > 0)
+        std::fprintf(stderr,
+                     "brindlet-render: warning: the plug-in produced %lld samples that are not "
+                     "numbers or infinite; written as 0 and full scale\n",
+                     static_cast<long long>(writer.nonFiniteSamples()));
     if (!options.quiet)
         std::printf("wrote %s: %d channel(s), %d Hz, %.2f s\n", options.output.c_str(),
                     format.channels, format.sampleRate,

@@ -141,6 +141,30 @@ TEST_F(RenderCommand, InfoReportsWhatAHostLearns) {
     }
 }
 
+// Not-a-number from the plug-in is written as silence and infinity as full scale, in every
+// encoding, with one warning that counts them.
+TEST(RenderCommandWithFakes, NonFiniteSamplesAreWrittenSafelyAndCounted) {
+    ScratchFolder dir("nan");
+    writeInput(dir / "in.wav", 2, 1000);
+    const test::Audio in = test::readAudio(dir / "in.wav");
+    for (const char* name : {"out.wav", "out.flac", "out.aiff"}) {
+        auto result =
+            dir.run({"in.wav", name, "-q", "--block", "100", "--plugin", test::fakeModule("nan")});
+        ASSERT_EQ(result.exitCode, 0) << name << result.err;
+        EXPECT_EQ(result.err,
+                  "brindlet-render: warning: the plug-in produced 260 samples that are not "
+                  "numbers or infinite; written as 0 and full scale\n");
+        test::Audio out = test::readAudio(dir / name);
+        ASSERT_EQ(out.samples.size(), in.samples.size()) << name;
+        for (size_t frame = 0; frame < 1000; ++frame) {
+            float left = frame % 100 % 4 == 0 ? 0.0f : in.samples[2 * frame];
+            float right = frame % 100 == 1 ? 32767.0f / 32768.0f : in.samples[2 * frame + 1];
+            ASSERT_EQ(out.samples[2 * frame], left) << name << " frame " << frame;
+            ASSERT_EQ(out.samples[2 * frame + 1], right) << name << " frame " << frame;
+        }
+    }
+}
+
 struct ErrorCase {
     std::vector<std::string> args;
     const char* message;
