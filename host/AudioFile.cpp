@@ -76,6 +76,14 @@ int64_t AudioReader::read(float* interleaved, int64_t frames) {
     return file_ == nullptr ? 0 : sf_readf_float(file_, interleaved, frames);
 }
 
+bool AudioReader::failed() const {
+    return file_ != nullptr && sf_error(file_) != SF_ERR_NO_ERROR;
+}
+
+std::string AudioReader::errorText() const {
+    return file_ == nullptr ? std::string("not open") : std::string(sf_strerror(file_));
+}
+
 AudioWriter::~AudioWriter() {
     discard();
 }

@@ -27,6 +27,9 @@ public:
     int64_t frames() const { return frames_; }
     // Reads up to `frames` interleaved frames; answers how many were read (0 at the end).
     int64_t read(float* interleaved, int64_t frames);
+    // Whether libsndfile saw an error so far, and its text.
+    bool failed() const;
+    std::string errorText() const;
 
 private:
     sf_private_tag* file_ = nullptr;

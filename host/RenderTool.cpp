@@ -61,9 +61,22 @@ struct FileRender {
         ProgressBar bar(reader.frames() + tailFrames, !options.quiet);
         bool plotting = !options.plot.empty();
         int64_t tailLeft = tailFrames;
+        int64_t framesRead = 0;
+        bool inputDone = false;
         for (;;) {
-            int64_t frames = reader.read(in.data(), block);
+            int64_t frames = inputDone ? 0 : reader.read(in.data(), block);
             const float* source = in.data();
+            if (frames > 0) framesRead += frames;
+            if (frames <= 0 && !inputDone) {
+                // A damaged file ends early; half a render must not pass for a whole one.
+                if (reader.failed() || framesRead < reader.frames()) {
+                    error = options.input + ": cannot read the whole file (read " +
+                            std::to_string(framesRead) + " of " + std::to_string(reader.frames()) +
+                            " frames: " + reader.errorText() + ")";
+                    return false;
+                }
+                inputDone = true;
+            }
             if (frames <= 0) {
                 frames = std::min<int64_t>(tailLeft, block);
                 tailLeft -= frames;

@@ -177,12 +177,16 @@ TEST_F(RenderCommand, EveryErrorIsOneLineAndLeavesNoFile) {
     writeInput(dir / "three.wav", 3, 100);
     std::ofstream(dir / "text.wav") << "not audio\n";
     std::filesystem::create_directory(dir.path() / "folder");
+    writeInput(dir / "cut.flac", 2, kRate, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    std::filesystem::resize_file(dir / "cut.flac",
+                                 std::filesystem::file_size(dir / "cut.flac") / 2);
     ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
     std::ofstream(dir / "fake.so") << std::string(200, 'x') << "\n";
     const std::vector<ErrorCase> cases = {
         {{"missing.wav", "out.wav"}, "missing.wav: no such file", 1},
         {{"text.wav", "out.wav"}, "text.wav: cannot read audio", 1},
         {{"three.wav", "out.wav"}, "has 3 channels", 1},
+        {{"cut.flac", "out.wav"}, "cut.flac: cannot read the whole file (read ", 1},
         {{"in.wav", "no/such/dir/out.wav"},
          "no/such/dir/out.wav: cannot write (no folder no/such/dir)",
          1},
