@@ -60,13 +60,10 @@ int renderPreset(const RenderOptions& options, const std::shared_ptr<PluginModul
     if (!indexed) row.preset = trimTrailing(plugin.programName());
 
     auto tail = static_cast<int64_t>(std::llround(options.tailSeconds * kDemoRate));
-    std::vector<TimedNote> notes;
-    for (const auto& n : options.notes)
-        notes.push_back({static_cast<int64_t>(std::llround(n.seconds * kDemoRate)),
-                         static_cast<uint8_t>(n.note), static_cast<uint8_t>(n.velocity)});
-    BlockRenderer renderer(plugin, 2, options.blockSize, std::move(notes));
-    int32_t channels = renderer.outputChannels();
     int64_t total = frames + tail;
+    BlockRenderer renderer(plugin, 2, options.blockSize,
+                           timedNotes(options.notes, kDemoRate, total, options.quiet));
+    int32_t channels = renderer.outputChannels();
     std::vector<float> out(static_cast<size_t>(total * channels));
     for (int64_t at = 0; at < total;) {
         // The last input block may be short; the tail starts on a fresh block.

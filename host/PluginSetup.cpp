@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 
 #include "host/BlockRenderer.h"
 #include "host/PluginInfo.h"
@@ -116,6 +118,24 @@ bool startPlugin(PluginInstance& plugin, float sampleRate, const RenderOptions& 
     if (!applyParameters(plugin, options.parameters, error)) return false;
     plugin.mainsOn();
     return true;
+}
+
+std::vector<TimedNote> timedNotes(const std::vector<NoteRequest>& requests, float rate,
+                                  int64_t totalFrames, bool quiet) {
+    std::vector<TimedNote> notes;
+    for (const auto& request : requests) {
+        double at = std::round(request.seconds * rate);
+        if (!(at < static_cast<double>(totalFrames))) {
+            if (!quiet)
+                std::fprintf(stderr,
+                             "brindlet-render: warning: the note at %.3f s is past the end\n",
+                             request.seconds);
+            continue;
+        }
+        notes.push_back({static_cast<int64_t>(at), static_cast<uint8_t>(request.note),
+                         static_cast<uint8_t>(request.velocity)});
+    }
+    return notes;
 }
 
 }  // namespace brindlet

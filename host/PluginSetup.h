@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/BlockRenderer.h"
 #include "host/PluginHost.h"
 #include "host/PluginInstance.h"
 #include "host/RenderOptions.h"
@@ -47,5 +48,11 @@ bool applyParameters(PluginInstance& plugin, const std::vector<ParameterRequest>
 // must be checked again afterwards (channelsFit): a plug-in may change them once switched on.
 bool startPlugin(PluginInstance& plugin, float sampleRate, const RenderOptions& options,
                  std::string& error);
+
+// The requested notes as frames from the start of a render of `totalFrames`. Notes at or past
+// the end are dropped, with a warning unless `quiet`; they are dropped before rounding, since a
+// huge time does not fit a frame number.
+std::vector<TimedNote> timedNotes(const std::vector<NoteRequest>& requests, float rate,
+                                  int64_t totalFrames, bool quiet);
 
 }  // namespace brindlet

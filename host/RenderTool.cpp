@@ -22,19 +22,6 @@ int fail(int code, const std::string& message) {
     return code;
 }
 
-std::vector<TimedNote> timedNotes(const RenderOptions& options, float rate, int64_t total) {
-    std::vector<TimedNote> notes;
-    for (const auto& request : options.notes) {
-        auto frame = static_cast<int64_t>(std::llround(request.seconds * rate));
-        if (frame >= total && !options.quiet)
-            std::fprintf(stderr, "brindlet-render: warning: the note at %.3f s is past the end\n",
-                         request.seconds);
-        notes.push_back(
-            {frame, static_cast<uint8_t>(request.note), static_cast<uint8_t>(request.velocity)});
-    }
-    return notes;
-}
-
 void keep(std::vector<std::vector<float>>& planar, const float* interleaved, int64_t frames,
           int32_t channels) {
     planar.resize(static_cast<size_t>(channels));
@@ -108,8 +95,9 @@ int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>
     if (options.info) printPluginInfo(plugin, stdout);
 
     auto tailFrames = static_cast<int64_t>(std::llround(options.tailSeconds * rate));
-    BlockRenderer renderer(plugin, reader.format().channels, options.blockSize,
-                           timedNotes(options, rate, reader.frames() + tailFrames));
+    BlockRenderer renderer(
+        plugin, reader.format().channels, options.blockSize,
+        timedNotes(options.notes, rate, reader.frames() + tailFrames, options.quiet));
     AudioFormat format{
         reader.format().sampleRate, renderer.outputChannels(),
         outputFormatFor(options.output, reader.format().format, renderer.outputChannels())};

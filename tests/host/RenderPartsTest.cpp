@@ -64,6 +64,16 @@ TEST(RenderOptions, RefusesMalformedValues) {
     }
 }
 
+TEST(TimedNotes, DropsNotesPastTheEndBeforeTheyOverflow) {
+    const std::vector<NoteRequest> requests = {
+        {1e300, 60, 100}, {0.5, 61, 90}, {1.0, 62, 80}, {0.99999, 63, 70}, {1e18, 64, 1}};
+    auto notes = timedNotes(requests, 1000.0f, 1000, true);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].frame, 500);
+    EXPECT_EQ(notes[0].note, 61);
+    EXPECT_EQ(notes[0].velocity, 90);
+}
+
 TEST(DemoRender, SafeFileNamesAndLevels) {
     EXPECT_EQ(fileNameFor("Big Drum", 1), "big-drum");
     EXPECT_EQ(fileNameFor("  DJ/Decks!! ", 3), "dj-decks");
