@@ -85,9 +85,11 @@ bool selectProgram(PluginInstance& plugin, const std::string& program, std::stri
             return false;
         }
     }
-    if (number < 0 || number >= plugin.numPrograms()) {
-        error = "program " + program + " is out of range; the plug-in has programs 0 to " +
-                std::to_string(plugin.numPrograms() - 1);
+    int32_t count = plugin.numPrograms();
+    if (number < 0 || number >= count) {
+        error = "program " + program + " is out of range; " +
+                (count <= 0 ? std::string("the plug-in has no programs")
+                            : "the plug-in has programs 0 to " + std::to_string(count - 1));
         return false;
     }
     plugin.setProgram(number);

@@ -53,6 +53,8 @@ bool applyValued(std::string_view option, std::string_view value, RenderOptions&
                 expected;
         return false;
     };
+    if (value.empty() && (option == "--plugin" || option == "--program" || option == "--plot"))
+        return malformed("a value that is not empty");
     if (option == "--plugin") {
         options.plugin = value;
     } else if (option == "--program") {
@@ -124,6 +126,12 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             return false;
         } else {
             files.emplace_back(arg);
+        }
+    }
+    for (const auto& file : files) {
+        if (file.empty()) {
+            error = "empty file name: brindlet-render IN OUT [options]";
+            return false;
         }
     }
     if (files.size() == 1 || files.size() > 2) {

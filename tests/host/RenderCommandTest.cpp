@@ -208,6 +208,8 @@ TEST_F(RenderCommand, EveryErrorIsOneLineAndLeavesNoFile) {
         {{"in.wav", "out.wav", "--block"}, "option --block needs a value", 2},
         {{"in.wav", "out.wav", "--loud"}, "unknown option '--loud'", 2},
         {{"in.wav"}, "missing output file", 2},
+        {{"", "out.wav"}, "empty file name", 2},
+        {{"--plot="}, "malformed --plot '': expected a value that is not empty", 2},
         {{"--program", "1"}, "--program and --plot need a file render", 2},
         {{"in.wav", "out.wav", "--plugin", "text.wav"}, "not a loadable shared object", 3},
         {{"--info", "--plugin", "fake.so"}, "error: fake.so: not a loadable shared object (", 3},

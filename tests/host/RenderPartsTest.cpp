@@ -64,6 +64,26 @@ TEST(RenderOptions, RefusesMalformedValues) {
     }
 }
 
+TEST(RenderOptions, RefusesEmptyValuesAndFileNames) {
+    const std::vector<std::vector<const char*>> lines = {
+        {"", "out.wav"},  {"in.wav", ""}, {""},
+        {"--plugin", ""}, {"--program="}, {"in.wav", "out.wav", "--plot", ""}};
+    for (const auto& args : lines) {
+        RenderOptions o;
+        std::string error;
+        EXPECT_FALSE(parse(args, o, error)) << args.size();
+        EXPECT_NE(error.find("empty"), std::string::npos) << error;
+    }
+}
+
+using PluginSetupTest = test::FakeInstanceTest;
+
+TEST_F(PluginSetupTest, ProgramOutOfRangeSaysWhenThereAreNone) {
+    std::string error;
+    EXPECT_FALSE(selectProgram(*plugin, "0", error));
+    EXPECT_EQ(error, "program 0 is out of range; the plug-in has no programs");
+}
+
 TEST(TimedNotes, DropsNotesPastTheEndBeforeTheyOverflow) {
     const std::vector<NoteRequest> requests = {
         {1e300, 60, 100}, {0.5, 61, 90}, {1.0, 62, 80}, {0.99999, 63, 70}, {1e18, 64, 1}};
