@@ -96,14 +96,14 @@ std::vector<HostRequest> PluginHost::requests() const {
 
 size_t PluginHost::countOf(int32_t opcode) const {
     std::lock_guard lock(mutex_);
-    size_t count = 0;
-    for (const auto& request : requests_) count += request.opcode == opcode ? 1 : 0;
-    return count;
+    auto found = counts_.find(opcode);
+    return found == counts_.end() ? 0 : found->second;
 }
 
 void PluginHost::clearRequests() {
     std::lock_guard lock(mutex_);
     requests_.clear();
+    counts_.clear();
 }
 
 void PluginHost::attach(AEffect* effect) {
@@ -182,7 +182,8 @@ intptr_t PluginHost::answer(const HostRequest& request, void* ptr) const {
 void PluginHost::record(HostRequest request) {
     if (!recording_.load(std::memory_order_relaxed)) return;
     std::lock_guard lock(mutex_);
-    requests_.push_back(std::move(request));
+    ++counts_[request.opcode];
+    if (requests_.size() < kMaxKeptRequests) requests_.push_back(std::move(request));
 }
 
 }  // namespace brindlet

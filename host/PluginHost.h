@@ -54,6 +54,9 @@ public:
     // into the plug-in (for example to read a parameter while an automate request arrives).
     void setObserver(std::function<void(const HostRequest&)> observer);
 
+    // The requests in arrival order, the first kMaxKeptRequests of them: a long render with
+    // automation would otherwise grow the list without end. Counts are kept for all.
+    static constexpr size_t kMaxKeptRequests = 100000;
     std::vector<HostRequest> requests() const;
     size_t countOf(int32_t opcode) const;
     void clearRequests();
@@ -79,6 +82,7 @@ private:
     std::atomic<bool> recording_{true};
     mutable std::mutex mutex_;
     std::vector<HostRequest> requests_;
+    std::map<int32_t, size_t> counts_;
     std::map<int32_t, intptr_t> overrides_;
     std::function<void(const HostRequest&)> observer_;
 };

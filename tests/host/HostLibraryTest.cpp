@@ -137,6 +137,17 @@ TEST_F(PluginHostTest, RecordsRequestsAndTellsTheObserverWithoutItsLock) {
     EXPECT_EQ(requests[1].text.size(), 256u);
     host.clearRequests();
     EXPECT_TRUE(host.requests().empty());
+    EXPECT_EQ(host.countOf(audioMasterAutomate), 0u);
+}
+
+TEST_F(PluginHostTest, KeepsABoundedListButCountsEveryRequest) {
+    host.clearRequests();
+    for (size_t i = 0; i < PluginHost::kMaxKeptRequests + 5; ++i)
+        call(audioMasterAutomate, nullptr, 1, 0.5f);
+    call(audioMasterIdle);
+    EXPECT_EQ(host.requests().size(), PluginHost::kMaxKeptRequests);
+    EXPECT_EQ(host.countOf(audioMasterAutomate), PluginHost::kMaxKeptRequests + 5);
+    EXPECT_EQ(host.countOf(audioMasterIdle), 1u);
 }
 
 TEST(PluginHost, LoadingHostTakesRequestsBeforeTheRecordIsKnown) {
