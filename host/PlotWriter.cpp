@@ -3,6 +3,7 @@
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "host/AudioFile.h"
 #include "host/Spectrogram.h"
 
 namespace brindlet {
@@ -266,6 +268,9 @@ void markers(cairo_t* cr, const std::vector<PlotMarker>& marks, double duration)
 }  // namespace
 
 bool writePlot(const std::string& path, const PlotData& data, std::string& error) {
+    // A link keeps pointing at the new picture; devices and pipes are refused, not replaced.
+    std::string target;
+    if (!checkWritable(path, error, &target)) return false;
     size_t inFrames = data.input.empty() ? 0 : data.input[0].size();
     size_t outFrames = data.output.empty() ? 0 : data.output[0].size();
     double totalFrames = static_cast<double>(std::max<size_t>({inFrames, outFrames, 1}));
@@ -299,12 +304,17 @@ bool writePlot(const std::string& path, const PlotData& data, std::string& error
     text(cr, kLeft + kPlotWidth / 2, kSpectrumPanel.bottom() + 40, "time (s)", 0.5, 13.0);
 
     cairo_destroy(cr);
-    // Written beside the target and renamed, so a failed write leaves no half picture.
-    std::string temp = path + ".tmp";
+    // Written beside the target under a name only this run uses and renamed, so a failed write
+    // leaves no half picture and no one else's file is touched.
+    std::filesystem::path final(target);
+    std::filesystem::path dir = final.has_parent_path() ? final.parent_path() : ".";
+    std::string temp =
+        (dir / ("." + final.filename().string() + "." + std::to_string(getpid()) + ".tmp"))
+            .string();
     cairo_status_t status = cairo_surface_write_to_png(surface, temp.c_str());
     cairo_surface_destroy(surface);
     std::error_code ec;
-    if (status == CAIRO_STATUS_SUCCESS) std::filesystem::rename(temp, path, ec);
+    if (status == CAIRO_STATUS_SUCCESS) std::filesystem::rename(temp, final, ec);
     if (status != CAIRO_STATUS_SUCCESS || ec) {
         std::filesystem::remove(temp, ec);
         error =

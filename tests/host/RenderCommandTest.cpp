@@ -95,9 +95,11 @@ TEST_F(RenderCommand, NoteStartsATakeAtItsBlock) {
 TEST_F(RenderCommand, ProgramTailFormatAndPlot) {
     ScratchFolder dir("program");
     writeInput(dir / "in.wav", 2, kRate / 2);
+    std::ofstream(dir / "p.png.tmp") << "someone else's";  // not ours to delete
+    std::filesystem::create_symlink("p.png", dir / "link.png");
     ASSERT_EQ(dir.run({"in.wav", "named.flac", "--program", "big drum", "-q"}).exitCode, 0);
     auto result = dir.run(
-        {"in.wav", "numbered.flac", "--program=1", "--tail", "0.25", "--plot", "p.png", "-q"});
+        {"in.wav", "numbered.flac", "--program=1", "--tail", "0.25", "--plot", "link.png", "-q"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     test::Audio named = test::readAudio(dir / "named.flac");
     test::Audio numbered = test::readAudio(dir / "numbered.flac");
@@ -107,6 +109,8 @@ TEST_F(RenderCommand, ProgramTailFormatAndPlot) {
     std::string png = test::slurp(dir.path() / "p.png");
     ASSERT_GT(png.size(), 10000u);
     EXPECT_EQ(png.substr(1, 3), "PNG");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.png"));
+    EXPECT_EQ(test::slurp(dir.path() / "p.png.tmp"), "someone else's");
 }
 
 TEST_F(RenderCommand, BareRunRendersTheDemoThroughEveryPreset) {
