@@ -206,6 +206,38 @@ TEST_F(DrawTest, AnsiTextAndExtremeFontSizesLeaveTheSurfaceDrawable) {
     EXPECT_GT(context.getFontSize(), 0);  // 0 still means the font's own size
 }
 
+// Opaque text over its whole bounds.
+class TextView : public View {
+public:
+    using View::View;
+    void draw(DrawContext* context) override {
+        context->setFillColor(kBlue);
+        context->setFont(fontNormal, 40);
+        Rect bounds;
+        getBounds(bounds);
+        context->drawString("\xC9\xC9\xC9", bounds, true);
+    }
+};
+
+TEST_F(DrawTest, TextKeepsToThePaintedArea) {
+    test::RecordingEditor editor;
+    Frame frame(Rect(0, 0, 80, 60), &test::dummyParent, &editor);
+    frame.addView(new TextView(Rect(0, 0, 80, 60)));
+    NativeWindow* w = frame.getWindow();
+    headless::paint(w, Rect(0, 0, 40, 60));
+    int32_t left = 0;
+    for (int32_t y = 0; y < 60; ++y) {
+        for (int32_t x = 0; x < 80; ++x) {
+            const bool painted = !(headless::getWindowPixel(w, x, y) == kBlackColor);
+            if (x >= 40) {
+                EXPECT_FALSE(painted) << x << "," << y;
+            }
+            left += painted;
+        }
+    }
+    EXPECT_GT(left, 0);
+}
+
 TEST_F(DrawTest, LinesFarBeyondTheSurfaceDrawTheirVisiblePart) {
     context.setFrameColor(kWhiteColor);
     context.moveTo({40, 40});
