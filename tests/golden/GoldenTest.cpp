@@ -1,7 +1,8 @@
 // Every factory preset over the demo input, bit for bit, and the demo input itself.
 //
 // The hashes were locked after listening to the renders and looking at their plots
-// (brindlet-enginecheck writes both). A change in any of them changes what users hear.
+// (`brindlet-render` writes both: bare for the renders, with --plot for a picture). A change in
+// any of them changes what users hear.
 #include <gtest/gtest.h>
 
 #include <array>
