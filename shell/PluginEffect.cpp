@@ -31,10 +31,6 @@ ProgramBank* createProgramBank() {
     return new (std::nothrow) ProgramBank();
 }
 
-bool hasAllChannels(float** inputs, float** outputs) {
-    return inputs && outputs && inputs[0] && inputs[1] && outputs[0] && outputs[1];
-}
-
 }  // namespace
 
 const EffectParts& defaultEffectParts() {
@@ -89,11 +85,11 @@ void PluginEffect::setParameter(int32_t index, float value) {
 }
 
 void PluginEffect::process(float** inputs, float** outputs, int32_t sampleFrames) {
-    if (hasAllChannels(inputs, outputs)) engine.process(inputs, outputs, sampleFrames);
+    engine.process(inputs, outputs, sampleFrames);  // the engine refuses missing channels
 }
 
 void PluginEffect::processReplacing(float** inputs, float** outputs, int32_t sampleFrames) {
-    if (hasAllChannels(inputs, outputs)) engine.processReplacing(inputs, outputs, sampleFrames);
+    engine.processReplacing(inputs, outputs, sampleFrames);
 }
 
 // ---- Engine host -----------------------------------------------------------------------------
