@@ -29,7 +29,9 @@ test-tsan: deps
 	ctest --preset tsan -j $(JOBS)
 
 bench: build
-	for b in build/bench/bench_*; do $$b; done
+	@found=0; for b in build/bench/*/bench_*; do \
+		[ -x "$$b" ] || continue; found=1; echo "== $$b"; "$$b" || exit 1; \
+	done; [ $$found = 1 ] || { echo "make bench: no benchmark programs under build/bench/*/" >&2; exit 1; }
 
 clean:
 	rm -rf build build-asan build-tsan out

@@ -56,15 +56,15 @@ constexpr size_t kMixSettleFrames = 100;
 // A mono file feeds both inputs; every encoding comes back exactly.
 TEST_F(RenderCommand, MixZeroReproducesTheInputExactly) {
     ScratchFolder dir("mix0");
-    for (auto [format, channels] : {std::pair{SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2},
-                                    {SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 2},
-                                    {SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 2},
-                                    {SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1}}) {
-        writeInput(dir / "in", channels, kRate / 2, format);
-        auto result = dir.run({"in", "out", "--param", "mix=0", "--quiet"});
+    for (auto [format, channels, name] : {std::tuple{SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, "a.wav"},
+                                          {SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 2, "a.flac"},
+                                          {SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 2, "a.aiff"},
+                                          {SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, "a.wav"}}) {
+        writeInput(dir / ("in-" + std::string(name)), channels, kRate / 2, format);
+        auto result = dir.run({"in-" + std::string(name), name, "--param", "mix=0", "--quiet"});
         ASSERT_EQ(result.exitCode, 0) << result.err;
-        test::Audio in = test::readAudio(dir / "in");
-        test::Audio out = test::readAudio(dir / "out");
+        test::Audio in = test::readAudio(dir / ("in-" + std::string(name)));
+        test::Audio out = test::readAudio(dir / name);
         EXPECT_EQ(out.format.format, format);
         EXPECT_EQ(out.format.sampleRate, kRate);
         ASSERT_EQ(out.samples.size(), in.samples.size() * 2 / channels);
