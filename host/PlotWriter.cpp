@@ -100,7 +100,7 @@ void frame(cairo_t* cr, const Panel& panel, const std::string& label) {
     text(cr, kLeft, panel.top - 8, label, 0.0, 13.0);
 }
 
-void laneGrid(cairo_t* cr, double mid, double scale) {
+void laneGrid(cairo_t* cr, double mid, double scale, bool lowestLane) {
     cairo_set_line_width(cr, 1.0);
     cairo_set_source_rgba(cr, 0.5, 0.5, 0.5, 0.5);
     for (double level : {-1.0, 0.0, 1.0}) {
@@ -110,7 +110,9 @@ void laneGrid(cairo_t* cr, double mid, double scale) {
         cairo_set_source_rgb(cr, 0.15, 0.15, 0.15);
         char value[8];
         std::snprintf(value, sizeof value, "%+.0f", level);
-        text(cr, kLeft - 8, mid - level * scale + 4, level == 0.0 ? "0" : value, 1.0);
+        // The -1 of an upper lane would sit on the +1 of the lane below.
+        if (level > -1.0 || lowestLane)
+            text(cr, kLeft - 8, mid - level * scale + 4, level == 0.0 ? "0" : value, 1.0);
         cairo_set_source_rgba(cr, 0.5, 0.5, 0.5, 0.5);
     }
 }
@@ -149,7 +151,7 @@ void waveform(cairo_t* cr, const Panel& panel, const std::vector<std::vector<flo
     for (size_t c = 0; c < lanes; ++c) {
         double mid = panel.top + laneHeight * (static_cast<double>(c) + 0.5);
         double scale = laneHeight / 2 / 1.05;
-        laneGrid(cr, mid, scale);
+        laneGrid(cr, mid, scale, c + 1 == lanes);
         if (c < channels.size()) laneSignal(cr, channels[c], kColours[c], mid, scale, totalFrames);
     }
     std::string legend =

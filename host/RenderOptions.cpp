@@ -106,6 +106,9 @@ bool applyValued(std::string_view option, std::string_view value, RenderOptions&
             options.dither = DitherRequest::kTpdf;
         else
             return malformed("none or tpdf");
+    } else if (option == "--rate") {
+        if (!parseInt(value, options.rate) || options.rate < 1000 || options.rate > 768000)
+            return malformed("a sample rate in Hz from 1000 to 768000");
     } else if (option == "--block") {
         int frames = 0;
         if (!parseInt(value, frames) || frames < 1 || frames > kMaxBlockSize)
@@ -120,8 +123,9 @@ bool applyValued(std::string_view option, std::string_view value, RenderOptions&
 }
 
 bool takesValue(std::string_view option) {
-    for (std::string_view known : {"--plugin", "--program", "--param", "--note", "--block",
-                                   "--tail", "--plot", "--param-at", "--bits", "--dither"}) {
+    for (std::string_view known :
+         {"--plugin", "--program", "--param", "--note", "--block", "--tail", "--plot", "--param-at",
+          "--bits", "--dither", "--rate"}) {
         if (option == known) return true;
     }
     return false;
@@ -229,6 +233,7 @@ options:
   --param-at SEC:NAME=VALUE
                           set a parameter at SEC seconds, exactly from that frame (repeatable)
   --bits 16|24|32|float   sample encoding of the output (default: the input's)
+  --rate HZ               resample the input to HZ (libsoxr) and run the plug-in at HZ
   --dither none|tpdf      TPDF dither when reducing to 16 or 24 bits (default: tpdf when
                           --bits is lower than the input's, otherwise none)
   --block N               frames per processing block (default 256)

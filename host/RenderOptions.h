@@ -38,6 +38,7 @@ struct RenderOptions {
     BitsRequest bits = BitsRequest::kKeep;
     DitherRequest dither = DitherRequest::kAuto;
     int32_t blockSize = 256;
+    int32_t rate = 0;  // 0: the input's
     double tailSeconds = 0.0;
     std::string plot;
     bool info = false;

@@ -13,6 +13,7 @@
 #include "host/PluginLocator.h"
 #include "host/PluginSetup.h"
 #include "host/ProgressBar.h"
+#include "host/Resampler.h"
 
 namespace brindlet {
 
@@ -42,8 +43,31 @@ struct FileRender {
     AudioWriter& writer;
     BlockRenderer& renderer;
     int64_t tailFrames;
+    int64_t expectedFrames;
     PlotData plot;
     int64_t framesRead = 0;
+
+    Resampler* resampler = nullptr;  // null: the input is already at the output rate
+    std::vector<float> pending;      // input frames at the output rate, not yet rendered
+
+    // Tops `pending` up to a block; false at the end of the input.
+    bool pull(std::vector<float>& in, int32_t block, std::string& error, bool& failed) {
+        int32_t channels = reader.format().channels;
+        while (pending.size() < static_cast<size_t>(block * channels)) {
+            int64_t frames = reader.read(in.data(), block);
+            if (frames <= 0) {
+                if (!inputEndsWell(error)) failed = true;
+                if (resampler != nullptr) resampler->finish(pending);
+                return false;
+            }
+            framesRead += frames;
+            if (resampler != nullptr)
+                resampler->feed(in.data(), frames, pending);
+            else
+                pending.insert(pending.end(), in.begin(), in.begin() + frames * channels);
+        }
+        return true;
+    }
 
     bool run(std::string& error) {
         int32_t block = options.blockSize;
@@ -51,18 +75,17 @@ struct FileRender {
         int32_t outChannels = renderer.outputChannels();
         std::vector<float> in(static_cast<size_t>(block * inChannels));
         std::vector<float> out(static_cast<size_t>(block * outChannels));
-        ProgressBar bar(reader.frames() + tailFrames, !options.quiet);
+        ProgressBar bar(expectedFrames + tailFrames, !options.quiet);
         bool plotting = !options.plot.empty();
         int64_t tailLeft = tailFrames;
         bool inputDone = false;
         for (;;) {
-            int64_t frames = inputDone ? 0 : reader.read(in.data(), block);
-            const float* source = in.data();
-            if (frames > 0) framesRead += frames;
-            if (frames <= 0 && !inputDone) {
-                if (!inputEndsWell(error)) return false;
-                inputDone = true;
-            }
+            bool failed = false;
+            if (!inputDone) inputDone = !pull(in, block, error, failed);
+            if (failed) return false;
+            auto frames = static_cast<int64_t>(pending.size()) / inChannels;
+            frames = std::min<int64_t>(frames, block);
+            const float* source = pending.data();
             if (frames <= 0) {
                 frames = std::min<int64_t>(tailLeft, block);
                 tailLeft -= frames;
@@ -75,6 +98,8 @@ struct FileRender {
                 if (source != nullptr) keep(plot.input, source, frames, inChannels);
                 keep(plot.output, out.data(), frames, outChannels);
             }
+            if (source != nullptr)
+                pending.erase(pending.begin(), pending.begin() + frames * inChannels);
             bar.update(renderer.position());
         }
         return true;
@@ -167,12 +192,12 @@ void printSummary(const RenderOptions& options, const RenderSummary& r) {
 }
 
 // Names that cannot work are refused before the plug-in is loaded or anything is written.
-int checkFiles(const RenderOptions& options, const AudioReader& reader, int32_t channels,
-               int32_t& format, std::string& error) {
+int checkFiles(const RenderOptions& options, const AudioReader& reader, AudioFormat& format,
+               std::string& error) {
     std::string resolved;
     if (!resolveOutputPath(options.output, resolved, error)) return kExitFile;
-    if (!outputFormatFor(options.output, reader.format().format, channels,
-                         reader.format().sampleRate, outputBitsFor(options.bits), format, error))
+    if (!outputFormatFor(options.output, reader.format().format, format.channels, format.sampleRate,
+                         outputBitsFor(options.bits), format.format, error))
         return kExitUsage;
     for (const std::string& other : {options.output, options.plot}) {
         if (!other.empty() && sameFile(options.input, other)) {
@@ -211,7 +236,15 @@ int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>
     LoadedPlugin loaded;
     if (!loadPlugin(module, loaded, error)) return fail(kExitPlugin, error);
     PluginInstance& plugin = *loaded.instance;
-    auto rate = static_cast<float>(reader.format().sampleRate);
+    int32_t outputRate = options.rate > 0 ? options.rate : reader.format().sampleRate;
+    auto rate = static_cast<float>(outputRate);
+    Resampler resampler;
+    bool resampling = outputRate != reader.format().sampleRate;
+    if (resampling &&
+        !resampler.open(reader.format().sampleRate, outputRate, reader.format().channels, error))
+        return fail(kExitUsage, error);
+    auto expectedFrames = static_cast<int64_t>(std::llround(
+        static_cast<double>(reader.frames()) * outputRate / reader.format().sampleRate));
     if (!startPlugin(plugin, rate, options, error)) return fail(kExitUsage, error);
     if (!channelsFit(plugin, "switched on with", error)) return fail(kExitPlugin, error);
     bool programApplied = !options.program.empty();
@@ -228,17 +261,19 @@ int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>
     auto tailFrames = static_cast<int64_t>(std::llround(options.tailSeconds * rate));
     BlockRenderer renderer(
         plugin, reader.format().channels, options.blockSize,
-        timedNotes(options.notes, rate, reader.frames() + tailFrames, options.quiet));
+        timedNotes(options.notes, rate, expectedFrames + tailFrames, options.quiet));
     renderer.setParameterChanges(std::move(changes));
-    AudioFormat format{reader.format().sampleRate, renderer.outputChannels(), 0};
-    int code = checkFiles(options, reader, format.channels, format.format, error);
+    AudioFormat format{outputRate, renderer.outputChannels(), 0};
+    int code = checkFiles(options, reader, format, error);
     if (code != kExitOk) return fail(code, error);
     AudioWriter writer;
     if (!writer.open(options.output, format, error)) return fail(kExitFile, error);
     writer.setDither(ditherWanted(options, reader.format().format, format.format));
     if (!options.plot.empty() && !checkWritable(options.plot, error)) return fail(kExitFile, error);
 
-    FileRender render{options, plugin, reader, writer, renderer, tailFrames, {}};
+    FileRender render{options,        plugin, reader, writer,  renderer, tailFrames,
+                      expectedFrames, {},     0,      nullptr, {}};
+    if (resampling) render.resampler = &resampler;
     render.plot.sampleRate = rate;
     std::string program =
         plugin.numPrograms() > 0 ? describeCurrentProgram(plugin, programApplied) : "";

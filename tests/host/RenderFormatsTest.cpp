@@ -211,6 +211,27 @@ TEST(RenderFormatsWithFakes, ParamAtChangesTheOutputFromItsFrame) {
     EXPECT_NE(bad.err.find("unknown parameter 'Volume'"), std::string::npos) << bad.err;
 }
 
+// The fake at unity gain shows the converter alone: the rate and length asked for, the level kept.
+TEST(RenderFormatsWithFakes, RateResamplesToTheRequestedRateAndLength) {
+    ScratchFolder dir("rate");
+    writeSine(dir / "in.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 22050, 0.5f);
+    for (int rate : {48000, 22050, 96000}) {
+        auto result = dir.run({"in.wav", "o.wav", "-q", "--plugin", test::fakeModule("good"),
+                               "--rate", std::to_string(rate)});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        test::Audio out = test::readAudio(dir / "o.wav");
+        EXPECT_EQ(out.format.sampleRate, rate);
+        EXPECT_NEAR(static_cast<double>(out.samples.size()) / 2, rate / 2.0, 1.0) << rate;
+        double sum = 0.0;
+        for (size_t i = out.samples.size() / 4; i < out.samples.size() * 3 / 4; ++i)
+            sum += out.samples[i] * out.samples[i];
+        EXPECT_NEAR(std::sqrt(sum / static_cast<double>(out.samples.size() / 2)),
+                    0.5 / std::sqrt(2.0), 0.01)
+            << rate;
+    }
+    EXPECT_EQ(dir.run({"in.wav", "o.wav", "--rate", "44.1k"}).exitCode, 2);
+}
+
 TEST_F(RenderFormats, NoteNamesMatchNumbers) {
     ScratchFolder dir("names");
     writeSine(dir / "in.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16);
