@@ -106,6 +106,12 @@ bool applyValued(std::string_view option, std::string_view value, RenderOptions&
             options.dither = DitherRequest::kTpdf;
         else
             return malformed("none or tpdf");
+    } else if (option == "-o" || option == "--output-dir") {
+        if (value.empty()) return malformed("a folder");
+        options.outputDir = value;
+    } else if (option == "--jobs" || option == "-j") {
+        if (!parseInt(value, options.jobs) || options.jobs < 1 || options.jobs > 256)
+            return malformed("a whole number from 1 to 256");
     } else if (option == "--rate") {
         if (!parseInt(value, options.rate) || options.rate < 1000 || options.rate > 768000)
             return malformed("a sample rate in Hz from 1000 to 768000");
@@ -125,7 +131,7 @@ bool applyValued(std::string_view option, std::string_view value, RenderOptions&
 bool takesValue(std::string_view option) {
     for (std::string_view known :
          {"--plugin", "--program", "--param", "--note", "--block", "--tail", "--plot", "--param-at",
-          "--bits", "--dither", "--rate"}) {
+          "--bits", "--dither", "--rate", "-o", "--output-dir", "--jobs", "-j"}) {
         if (option == known) return true;
     }
     return false;
@@ -157,6 +163,8 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             if (!applyValued(arg, value, options, error)) return false;
         } else if (arg == "--info") {
             options.info = true;
+        } else if (arg == "--all-programs") {
+            options.allPrograms = true;
         } else if (arg == "--list-programs") {
             options.listPrograms = true;
         } else if (arg == "--list-params") {
@@ -181,6 +189,19 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             error = "empty file name: brindlet-render IN OUT [options]";
             return false;
         }
+    }
+    if (!options.outputDir.empty()) {
+        if (files.empty()) {
+            error = "no input files: brindlet-render -o DIR IN... [options]";
+            return false;
+        }
+        options.inputs = files;
+        return true;
+    }
+    if (options.allPrograms || options.jobs > 1) {
+        error = std::string(options.allPrograms ? "--all-programs" : "--jobs") +
+                " writes several files and needs an output folder: -o DIR";
+        return false;
     }
     if (files.size() == 1 || files.size() > 2) {
         error = files.size() == 1 ? "missing output file: brindlet-render IN OUT [options]"
@@ -220,11 +241,16 @@ usage:
                                       into out/demo/ and print a table
   brindlet-render --info [--plugin PATH]
                                       print what a host learns from the plug-in
+  brindlet-render -o DIR IN... [options]
+                                      render each input into DIR under its own name
   brindlet-render IN OUT [options]    render an audio file through the plug-in; OUT's
                                       extension picks the format: wav flac aif aiff au
                                       caf w64 rf64 ogg oga opus mp3
 
 options:
+  -o, --output-dir DIR    batch: one output per input in DIR, then a summary table
+  --all-programs          with -o: render through every program, as IN-<program>.EXT
+  -j, --jobs N            with -o: render N files at once, one plug-in instance each
   --plugin PATH           the VST 2.x module (default: brindlet.so next to this program)
   --program N|NAME        select a program by number (from 0) or by name
   --param NAME=VALUE      set a parameter by name to a normalised value 0..1 (repeatable)

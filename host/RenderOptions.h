@@ -30,6 +30,10 @@ enum class DitherRequest { kAuto, kNone, kTpdf };
 struct RenderOptions {
     std::string input;
     std::string output;
+    std::vector<std::string> inputs;  // with outputDir: every file argument
+    std::string outputDir;            // -o DIR: batch mode, one output per input (and program)
+    bool allPrograms = false;
+    int32_t jobs = 1;
     std::string plugin;   // empty: our own module, found next to the program
     std::string program;  // a number or a program name; empty: leave the plug-in's choice
     std::vector<ParameterRequest> parameters;

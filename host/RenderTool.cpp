@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "host/AudioFile.h"
+#include "host/BatchRender.h"
 #include "host/BlockRenderer.h"
 #include "host/DemoRender.h"
 #include "host/PlotWriter.h"
@@ -157,20 +158,6 @@ bool ditherWanted(const RenderOptions& options, int32_t inputFormat, int32_t out
     return options.bits != BitsRequest::kKeep && (inBits == 0 || outBits < inBits);
 }
 
-struct RenderSummary {
-    std::string output;
-    int32_t channels = 0;
-    int32_t sampleRate = 0;
-    double seconds = 0.0;
-    double peakDb = -200.0;
-    double rmsDb = -200.0;
-    int64_t over = 0;
-    bool clipped = false;
-    size_t automation = 0;
-    double realTimeFactor = 0.0;
-    std::string program;
-};
-
 void printSummary(const RenderOptions& options, const RenderSummary& r) {
     if (options.json) {
         std::printf(
@@ -225,7 +212,10 @@ std::vector<TimedParameter> timedParameters(PluginInstance& plugin,
     return changes;
 }
 
-int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>& module) {
+}  // namespace
+
+int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>& module,
+               RenderSummary* result) {
     auto started = std::chrono::steady_clock::now();
     std::string error;
     AudioReader reader;
@@ -302,12 +292,25 @@ int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>
     double seconds = static_cast<double>(renderer.position()) / rate;
     double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    printSummary(options, {options.output, format.channels, format.sampleRate, seconds,
-                           toDbfs(writer.peak()), toDbfs(writer.rms()), writer.overSamples(),
-                           writer.clips(), loaded.host->countOf(audioMasterAutomate),
-                           elapsed > 0.0 ? seconds / elapsed : 0.0, program});
+    RenderSummary summary{options.output,
+                          format.channels,
+                          format.sampleRate,
+                          seconds,
+                          toDbfs(writer.peak()),
+                          toDbfs(writer.rms()),
+                          writer.overSamples(),
+                          writer.clips(),
+                          loaded.host->countOf(audioMasterAutomate),
+                          elapsed > 0.0 ? seconds / elapsed : 0.0,
+                          program};
+    if (result != nullptr)
+        *result = summary;
+    else
+        printSummary(options, summary);
     return kExitOk;
 }
+
+namespace {
 
 int printInfoOnly(const RenderOptions& options, const std::shared_ptr<PluginModule>& module) {
     std::string error;
@@ -344,7 +347,7 @@ int runRenderTool(int argc, const char* const* argv) {
         return kExitOk;
     }
     bool listing = options.info || options.listPrograms || options.listParams;
-    bool demo = options.input.empty() && !listing;
+    bool demo = options.input.empty() && options.outputDir.empty() && !listing;
     if (demo && (!options.program.empty() || !options.plot.empty()))
         return fail(kExitUsage, "--program and --plot need a file render: brindlet-render IN OUT");
 
@@ -356,7 +359,8 @@ int runRenderTool(int argc, const char* const* argv) {
     auto module = PluginModule::load(pluginPath, error);
     if (!module) return fail(kExitPlugin, error);
 
-    if (!options.input.empty()) return renderFile(options, module);
+    if (!options.outputDir.empty()) return renderBatch(options, module);
+    if (!options.input.empty()) return renderFile(options, module, nullptr);
     if (listing) return printInfoOnly(options, module);
     int code = renderDemo(options, module, error);
     return code == kExitOk ? code : fail(code, error);

@@ -4,6 +4,8 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <fstream>
+#include <set>
 
 #include "tests/host/HostTestSupport.h"
 #include "tests/host/RenderCommand.h"
@@ -230,6 +232,43 @@ TEST(RenderFormatsWithFakes, RateResamplesToTheRequestedRateAndLength) {
             << rate;
     }
     EXPECT_EQ(dir.run({"in.wav", "o.wav", "--rate", "44.1k"}).exitCode, 2);
+}
+
+// One output per input; a bad input is reported and the others are still written.
+TEST_F(RenderFormats, BatchWritesOneOutputPerInputAndSurvivesABadOne) {
+    ScratchFolder dir("batch");
+    writeSine(dir / "a.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    writeSine(dir / "b.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    std::ofstream(dir / "bad.wav") << "not audio\n";
+    std::filesystem::create_directory(dir.path() / "out");
+    auto result = dir.run({"-o", "out", "a.wav", "bad.wav", "b.flac", "--jobs", "2"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("bad.wav: cannot read audio"), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find("bad.wav"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("failed (exit 1)"), std::string::npos) << result.out;
+    std::set<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path() / "out"))
+        written.insert(entry.path().filename().string());
+    EXPECT_EQ(written, (std::set<std::string>{"a.wav", "b.flac"}));
+    EXPECT_EQ(test::readAudio(dir / "out/b.flac").format.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    EXPECT_EQ(test::readAudio(dir / "out/a.wav").samples.size(), 2u * 22050);
+}
+
+// --all-programs gives the demo's treatment to any file: every program, one file each, a table.
+TEST_F(RenderFormats, AllProgramsRendersEveryProgramWithATable) {
+    ScratchFolder dir("allprograms");
+    writeSine(dir / "loop.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    auto result = dir.run({"loop.wav", "-o", ".", "--all-programs", "-j", "3"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    for (const char* file : {"loop-bass.wav", "loop-big-drum.wav", "loop-sweep.wav"}) {
+        EXPECT_TRUE(std::filesystem::exists(dir.path() / file)) << file;
+        EXPECT_NE(result.out.find(file), std::string::npos) << result.out;
+    }
+    EXPECT_NE(result.out.find("Hawaiian Guitar"), std::string::npos) << result.out;
+    test::Audio bass = test::readAudio(dir / "loop-bass.wav");
+    test::Audio sweep = test::readAudio(dir / "loop-sweep.wav");
+    EXPECT_NE(bass.samples, sweep.samples);
+    EXPECT_EQ(dir.run({"loop.wav", "o.wav", "--all-programs"}).exitCode, 2);
 }
 
 TEST_F(RenderFormats, NoteNamesMatchNumbers) {
