@@ -198,11 +198,7 @@ bool AudioWriter::open(const std::string& path, const AudioFormat& format, std::
     std::string resolved;
     if (!checkWritable(path, error, &resolved)) return false;
     // A link is kept: the file it names is what gets replaced.
-    std::filesystem::path target(resolved);
-    std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
-    std::string tempPath =
-        (dir / ("." + target.filename().string() + "." + std::to_string(getpid()) + ".tmp"))
-            .string();
+    std::string tempPath = hiddenTempPath(resolved);
     file_ = sf_open(tempPath.c_str(), SFM_WRITE, &info);
     if (file_ == nullptr) {
         error = path + ": cannot write (" + sf_strerror(nullptr) + ")";
@@ -308,6 +304,17 @@ void AudioWriter::discard() {
         std::filesystem::remove(tempPath_, ec);
         tempPath_.clear();
     }
+}
+
+std::string hiddenTempPath(const std::string& target) {
+    std::filesystem::path path(target);
+    std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
+    // Appending only: GCC 12 at -O2 misreads `"." + string` (an insert at 0) as an overlapping
+    // copy and warns with -Wrestrict.
+    std::string name = ".";
+    name.append(path.filename().string()).append(".").append(std::to_string(getpid()));
+    name.append(".tmp");
+    return (dir / name).string();
 }
 
 bool resolveOutputPath(const std::string& path, std::string& resolved, std::string& error) {

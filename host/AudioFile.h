@@ -109,6 +109,9 @@ int integerBitsOf(int32_t format);
 // True when `a` and `b` name the same existing file (links and hard links included).
 bool sameFile(const std::string& a, const std::string& b);
 
+// ".NAME.PID.tmp" beside `target`: a name only this run uses, hidden from listings.
+std::string hiddenTempPath(const std::string& target);
+
 // The file an output to `path` really replaces: `path` itself or, for a symbolic link, the
 // path the links finally lead to. False with one line in `error` when that exists and is not a
 // regular file (a folder, device, pipe or socket), since replacing it would destroy it.

@@ -49,7 +49,10 @@ void BlockRenderer::sendNotes(int32_t frames) {
     while (nextNote_ < notes_.size() && notes_[nextNote_].frame < position_ + frames) {
         const TimedNote& note = notes_[nextNote_++];
         auto delta = static_cast<int32_t>(std::max<int64_t>(note.frame - position_, 0));
-        events_.noteOn(delta, note.note, note.velocity);
+        if (note.velocity == 0)
+            events_.noteOff(delta, note.note);
+        else
+            events_.noteOn(delta, note.note, note.velocity);
     }
     if (events_.size() > 0) plugin_.processEvents(events_.get());
 }

@@ -12,7 +12,7 @@ namespace brindlet {
 struct TimedNote {
     int64_t frame = 0;  // from the start of the render
     uint8_t note = 60;
-    uint8_t velocity = 100;
+    uint8_t velocity = 100;  // 0: a note-off
 };
 
 struct TimedParameter {

@@ -320,15 +320,11 @@ bool writePlot(const std::string& path, const PlotData& data, std::string& error
     cairo_destroy(cr);
     // Written beside the target under a name only this run uses and renamed, so a failed write
     // leaves no half picture and no one else's file is touched.
-    std::filesystem::path final(target);
-    std::filesystem::path dir = final.has_parent_path() ? final.parent_path() : ".";
-    std::string temp =
-        (dir / ("." + final.filename().string() + "." + std::to_string(getpid()) + ".tmp"))
-            .string();
+    std::string temp = hiddenTempPath(target);
     cairo_status_t status = cairo_surface_write_to_png(surface, temp.c_str());
     cairo_surface_destroy(surface);
     std::error_code ec;
-    if (status == CAIRO_STATUS_SUCCESS) std::filesystem::rename(temp, final, ec);
+    if (status == CAIRO_STATUS_SUCCESS) std::filesystem::rename(temp, target, ec);
     if (status != CAIRO_STATUS_SUCCESS || ec) {
         std::filesystem::remove(temp, ec);
         error =

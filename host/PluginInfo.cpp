@@ -167,13 +167,16 @@ std::string describeFlags(int32_t flags) {
     auto rest = static_cast<uint32_t>(flags);
     for (const auto& known : kNames) {
         if ((rest & static_cast<uint32_t>(known.bit)) == 0) continue;
-        text += (text.empty() ? "" : " ") + std::string(known.name);
+        // Appends only: GCC 12 -O2 flags `const char* + string` with a false -Wrestrict.
+        if (!text.empty()) text += ' ';
+        text += known.name;
         rest &= ~static_cast<uint32_t>(known.bit);
     }
     if (rest != 0) {
         char unknown[32];
         std::snprintf(unknown, sizeof unknown, "0x%x", rest);
-        text += (text.empty() ? "other " : " other ") + std::string(unknown);
+        text += text.empty() ? "other " : " other ";
+        text += unknown;
     }
     return text.empty() ? "(none)" : text;
 }

@@ -112,6 +112,9 @@ bool applyValued(std::string_view option, std::string_view value, RenderOptions&
     } else if (option == "--jobs" || option == "-j") {
         if (!parseInt(value, options.jobs) || options.jobs < 1 || options.jobs > 256)
             return malformed("a whole number from 1 to 256");
+    } else if (option == "--midi") {
+        if (value.empty()) return malformed("a MIDI file");
+        options.midiFile = value;
     } else if (option == "--rate") {
         if (!parseInt(value, options.rate) || options.rate < 1000 || options.rate > 768000)
             return malformed("a sample rate in Hz from 1000 to 768000");
@@ -131,7 +134,7 @@ bool applyValued(std::string_view option, std::string_view value, RenderOptions&
 bool takesValue(std::string_view option) {
     for (std::string_view known :
          {"--plugin", "--program", "--param", "--note", "--block", "--tail", "--plot", "--param-at",
-          "--bits", "--dither", "--rate", "-o", "--output-dir", "--jobs", "-j"}) {
+          "--bits", "--dither", "--rate", "-o", "--output-dir", "--jobs", "-j", "--midi"}) {
         if (option == known) return true;
     }
     return false;
@@ -256,6 +259,8 @@ options:
   --param NAME=VALUE      set a parameter by name to a normalised value 0..1 (repeatable)
   --note SEC:NOTE:VEL     send a MIDI note-on at SEC seconds; NOTE is 0..127 or a name
                           such as C3, F#2, Bb4 (middle C = C4 = 60) (repeatable)
+  --midi FILE.mid         play the note-ons and note-offs of a Standard MIDI File (format 0
+                          or 1) at their times, tempo changes honoured
   --param-at SEC:NAME=VALUE
                           set a parameter at SEC seconds, exactly from that frame (repeatable)
   --bits 16|24|32|float   sample encoding of the output (default: the input's)

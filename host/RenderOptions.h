@@ -45,6 +45,7 @@ struct RenderOptions {
     int32_t rate = 0;  // 0: the input's
     double tailSeconds = 0.0;
     std::string plot;
+    std::string midiFile;  // a Standard MIDI File whose notes are played along
     bool info = false;
     bool listPrograms = false;
     bool listParams = false;

@@ -9,6 +9,7 @@
 #include "host/BatchRender.h"
 #include "host/BlockRenderer.h"
 #include "host/DemoRender.h"
+#include "host/MidiFile.h"
 #include "host/PlotWriter.h"
 #include "host/PluginInfo.h"
 #include "host/PluginLocator.h"
@@ -212,6 +213,28 @@ std::vector<TimedParameter> timedParameters(PluginInstance& plugin,
     return changes;
 }
 
+// The file's notes as frames; those at or past the end are dropped with one warning.
+bool addMidiFileNotes(const RenderOptions& options, float rate, int64_t totalFrames,
+                      std::vector<TimedNote>& notes, std::string& error) {
+    std::vector<MidiFileNote> fileNotes;
+    if (!readMidiFile(options.midiFile, fileNotes, error)) return false;
+    size_t dropped = 0;
+    for (const auto& note : fileNotes) {
+        double at = std::round(note.seconds * rate);
+        if (!(at < static_cast<double>(totalFrames))) {
+            ++dropped;
+            continue;
+        }
+        notes.push_back({static_cast<int64_t>(at), note.note, note.velocity});
+    }
+    if (dropped > 0 && !options.quiet)
+        std::fprintf(stderr,
+                     "brindlet-render: warning: %zu events of %s are past the end; use --tail to "
+                     "hear them\n",
+                     dropped, options.midiFile.c_str());
+    return true;
+}
+
 }  // namespace
 
 int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>& module,
@@ -249,9 +272,12 @@ int renderFile(const RenderOptions& options, const std::shared_ptr<PluginModule>
     if (!error.empty()) return fail(kExitUsage, error);
 
     auto tailFrames = static_cast<int64_t>(std::llround(options.tailSeconds * rate));
-    BlockRenderer renderer(
-        plugin, reader.format().channels, options.blockSize,
-        timedNotes(options.notes, rate, expectedFrames + tailFrames, options.quiet));
+    std::vector<TimedNote> notes =
+        timedNotes(options.notes, rate, expectedFrames + tailFrames, options.quiet);
+    if (!options.midiFile.empty() &&
+        !addMidiFileNotes(options, rate, expectedFrames + tailFrames, notes, error))
+        return fail(kExitFile, error);
+    BlockRenderer renderer(plugin, reader.format().channels, options.blockSize, std::move(notes));
     renderer.setParameterChanges(std::move(changes));
     AudioFormat format{outputRate, renderer.outputChannels(), 0};
     int code = checkFiles(options, reader, format, error);

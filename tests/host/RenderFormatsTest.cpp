@@ -281,6 +281,27 @@ TEST_F(RenderFormats, NoteNamesMatchNumbers) {
     EXPECT_NE(test::slurp(dir.path() / "n.wav"), test::slurp(dir.path() / "p.wav"));
 }
 
+// A MIDI file's note at 0.5 s (480 ticks at the default 120 bpm) triggers exactly as --note does.
+TEST_F(RenderFormats, MidiFileNotesPlayAtTheirTimes) {
+    ScratchFolder dir("midi");
+    writeSine(dir / "in.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 44100);
+    const unsigned char song[] = {'M',  'T',  'h',  'd', 0,   0,    0,    6,    0,   0, 0,
+                                  1,    0x01, 0xe0, 'M', 'T', 'r',  'k',  0,    0,   0, 9,
+                                  0x83, 0x60, 0x90, 48,  100, 0x00, 0xff, 0x2f, 0x00};
+    std::ofstream(dir / "song.mid", std::ios::binary)
+        .write(reinterpret_cast<const char*>(song), sizeof song);
+    ASSERT_EQ(dir.run({"in.wav", "m.wav", "-q", "--midi", "song.mid"}).exitCode, 0);
+    ASSERT_EQ(dir.run({"in.wav", "n.wav", "-q", "--note", "0.5:C3:100"}).exitCode, 0);
+    ASSERT_EQ(dir.run({"in.wav", "p.wav", "-q"}).exitCode, 0);
+    EXPECT_EQ(test::slurp(dir.path() / "m.wav"), test::slurp(dir.path() / "n.wav"));
+    EXPECT_NE(test::slurp(dir.path() / "m.wav"), test::slurp(dir.path() / "p.wav"));
+    std::ofstream(dir / "bad.mid") << "MThd";
+    auto bad = dir.run({"in.wav", "b.wav", "--midi", "bad.mid"});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("bad.mid: not a Standard MIDI File"), std::string::npos) << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "b.wav"));
+}
+
 TEST_F(RenderFormats, VersionListsJsonAndSummary) {
     ScratchFolder dir("reports");
     EXPECT_EQ(dir.run({"--version"}).out, "brindlet-render 1.1.0\n");
