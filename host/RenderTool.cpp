@@ -163,11 +163,12 @@ void printSummary(const RenderOptions& options, const RenderSummary& r) {
     if (options.json) {
         std::printf(
             "{\"output\": %s, \"channels\": %d, \"sampleRate\": %d, \"seconds\": %.6f, "
-            "\"peakDbfs\": %.2f, \"rmsDbfs\": %.2f, \"overFullScale\": %lld, \"clipped\": %s, "
+            "\"peakDbfs\": %.2f, \"rmsDbfs\": %.2f, \"overFullScale\": %lld, \"clippedSamples\": "
+            "%lld, "
             "\"automationRequests\": %zu, \"realTimeFactor\": %.2f, \"program\": %s}\n",
             jsonString(r.output).c_str(), r.channels, r.sampleRate, r.seconds, r.peakDb, r.rmsDb,
-            static_cast<long long>(r.over), r.clipped ? "true" : "false", r.automation,
-            r.realTimeFactor, jsonString(r.program).c_str());
+            static_cast<long long>(r.over), static_cast<long long>(r.clipped ? r.over : 0),
+            r.automation, r.realTimeFactor, jsonString(r.program).c_str());
         return;
     }
     if (options.quiet) return;

@@ -13,6 +13,7 @@
 #include "host/AudioFile.h"
 #include "host/BlockRenderer.h"
 #include "host/DemoRender.h"
+#include "host/PluginLocator.h"
 #include "host/PluginSetup.h"
 #include "host/RenderOptions.h"
 #include "tests/host/HostTestSupport.h"
@@ -279,6 +280,16 @@ TEST_F(AudioFileTest, TpdfDitherStaysWithinOneStep) {
     }
     EXPECT_LT(std::fabs(sumError / static_cast<double>(ramp.size())), 0.05);
     EXPECT_GT(changed, ramp.size() / 10) << "no noise was added";
+}
+
+// An installed <prefix>/bin/brindlet-render finds <prefix>/lib/vst/brindlet.so, after the
+// build tree's module.
+TEST(PluginLocator, LooksInTheInstalledPlaceLast) {
+    auto candidates = defaultPluginCandidates();
+    ASSERT_FALSE(candidates.empty());
+    auto self = std::filesystem::read_symlink("/proc/self/exe");
+    EXPECT_EQ(candidates.back(),
+              (self.parent_path().parent_path() / "lib" / "vst" / "brindlet.so").string());
 }
 
 TEST(NoteNames, MiddleCIsC4) {
