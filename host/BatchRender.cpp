@@ -62,6 +62,7 @@ bool planTasks(const RenderOptions& options, const std::shared_ptr<PluginModule>
             task.options.plot.clear();
             task.options.quiet = true;
             task.options.json = false;
+            task.options.info = false;  // reports belong to single renders, not to each of many
             std::string name = in.filename().string();
             if (options.allPrograms) {
                 task.options.program = std::to_string(p);
