@@ -209,7 +209,7 @@ void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_
         emit<Adding>(outR, k, out[1]);
         // The feedback recursion must not decay into denormals. The shaped values need no
         // second flush: they are 0, unchanged from this flush, or at least 0.5 in magnitude.
-        last = shapeFeedback(flushTiny(last));
+        last = flushAndShapeFeedback(last);
         voices.endFrame(p, trigger.gateGain());
     }
 
