@@ -30,7 +30,10 @@ BRINDLET_FRAME_STEP float flushTiny(float x) {
 }
 
 // The slew rule shared by feedback and mix: a fixed step towards the target, then the target.
+// A settled value (equal to its target) is most frames' case: the rule below would return the
+// target then too, as d is 0 and the step is positive.
 BRINDLET_FRAME_STEP float slewTowards(float value, float target, float step, float negStep) {
+    if (value == target) return target;
     const float d = target - value;
     if (d >= step || d <= negStep) return d > 0.0f ? value + step : value - step;
     return target;
