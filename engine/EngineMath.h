@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brindlet {
 
 // The per-frame steps are small functions of several classes; they must inline into the frame
@@ -20,6 +24,17 @@ inline float nearestEven(float x) {
 BRINDLET_FRAME_STEP float nearestEvenSmall(float x) {
     constexpr float kNoFraction = 8388608.0f;
     return (x + kNoFraction) - kNoFraction;
+}
+
+// nearestEvenSmall as an integer, for 0 <= x < 2^23. With SSE one conversion does it (it rounds
+// as the current mode does, like the addition), which keeps two dependent additions off the
+// read position's path.
+BRINDLET_FRAME_STEP int32_t nearestEvenIndex(float x) {
+#if defined(__SSE2__)
+    return _mm_cvtss_si32(_mm_set_ss(x));
+#else
+    return static_cast<int32_t>(nearestEvenSmall(x));
+#endif
 }
 
 // Level below which recursive values are forced to zero so they never decay into denormals.
