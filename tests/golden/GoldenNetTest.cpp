@@ -147,13 +147,17 @@ uint64_t renderCase(int index, const StereoSignal& demo) {
 TEST(GoldenNet, RandomConfigurationsRenderTheLockedBits) {
     const StereoSignal demo = makeDemoSignal(kGoldenSampleRate);
     const bool print = std::getenv("BRINDLET_GOLDEN_NET_PRINT") != nullptr;
-    for (int index = 0; index < kGoldenNetCases; ++index) {
-        const uint64_t hash = renderCase(index, demo);
-        if (print) {
-            std::printf("    0x%016llxull,\n", static_cast<unsigned long long>(hash));
-        } else {
-            EXPECT_EQ(hash, kGoldenNetHashes[index]) << "case " << index;
+    for (const FramePath path : ForcedFramePath::available()) {
+        const ForcedFramePath forced(path);
+        for (int index = 0; index < kGoldenNetCases; ++index) {
+            const uint64_t hash = renderCase(index, demo);
+            if (print) {
+                std::printf("    0x%016llxull,\n", static_cast<unsigned long long>(hash));
+            } else {
+                EXPECT_EQ(hash, kGoldenNetHashes[index]) << "case " << index << forced.name();
+            }
         }
+        if (print) break;
     }
 }
 
