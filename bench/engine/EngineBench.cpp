@@ -104,9 +104,7 @@ void BM_BigDrumOnPath(benchmark::State& state) {
     forceFramePath(previous);
 }
 
-BENCHMARK(BM_BigDrumOnPath)
-    ->ArgsProduct({{32, 256}, {0, 1, 2}})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BigDrumOnPath)->ArgsProduct({{32, 256}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Bass)->Arg(32)->Arg(256)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BigDrum)->Arg(32)->Arg(256)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BassSilence)->Arg(32)->Arg(256)->Arg(4096)->Unit(benchmark::kMillisecond);
