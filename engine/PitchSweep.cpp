@@ -9,7 +9,7 @@ void PitchSweep::setSampleRate(float sampleRate) {
     slewStep_ = 441.0f / sampleRate;
     negSlewStep_ = -slewStep_;
     sweepLengthScale_ = sampleRate * 2.0f;
-    feedCounter_ = 0;
+    feedCountdown_ = 0;
     feedPeriod_ = static_cast<int32_t>(nearestEven(sampleRate * 0.01f));
 }
 

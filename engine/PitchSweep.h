@@ -53,6 +53,7 @@ public:
         sweepStep_ = sweepSpan_ / n;
         expState_ = 1.0f;
         forceFeed_ = true;
+        feedCountdown_ = 0;
         expFactor_ = sweepExpFactor(n);
     }
 
@@ -91,10 +92,13 @@ public:
             rate_ = raw;
         }
         skipSlew_ = false;
-        if (forceFeed_) feedCounter_ = 0;
-        if (feedCounter_ == 0 && feedEnabled && feed.open()) sendFeed(feed);
-        feedCounter_ += 1;
-        if (feedCounter_ == feedPeriod_) feedCounter_ = 0;
+        if (feedCountdown_ == 0) {
+            if (feedEnabled && feed.open()) sendFeed(feed);
+            // An unsent new-trace mark keeps the count at its start until it goes out.
+            feedCountdown_ = forceFeed_ ? 0 : feedPeriod_ - 1;
+        } else {
+            feedCountdown_ -= 1;
+        }
         return rate_;
     }
 
@@ -134,7 +138,9 @@ private:
     float rate_ = 0.0f;
     bool skipSlew_ = true;
     bool forceFeed_ = false;
-    int32_t feedCounter_ = 0;
+    // Frames until the next sweep feed, counted down so that a frame without one costs a single
+    // test; 0 also while a new-trace mark waits to be sent.
+    int32_t feedCountdown_ = 0;
     int32_t feedPeriod_ = 441;
     float slewStep_ = 0.01f;
     float negSlewStep_ = -0.01f;
