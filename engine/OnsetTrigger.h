@@ -23,10 +23,11 @@ public:
     void setSampleRate(float sampleRate);
 
     // MIDI requests picked up at the start of a block: a note asked for a take, and whether the
-    // last note event had velocity 64 or more.
+    // last note event had velocity 64 or more. Starts a block: the parameters may have changed.
     void setMidi(bool noteTake, bool highVelocity) {
         midiTrigger_ = midiTrigger_ || noteTake;
         midiHighVelocity_ = highVelocity;
+        steady_ = false;
     }
     bool midiPending() const { return midiTrigger_; }
 
@@ -39,13 +40,16 @@ public:
             (envModGate_ * p.envModDepth * smoothLevel_ - envModValue_) * p.envAttackCoeff;
         if (armed_ && inputLevel_ < p.gateLevel && gateGain_ > 0.0f) gateGain_ -= 0.001f;
 
+        // The tests below see only the level and their own state. After a frame where they
+        // changed nothing, and with the level unchanged, they would again change nothing.
+        TriggerEvents events;
+        if (steady_) return events;
         const float lowest = levelMin_;
         if (!armed_ || levelMin_ > inputLevel_) levelMin_ = inputLevel_;
         const float rise = inputLevel_ == 0.0f ? 0.0f : (inputLevel_ - lowest) / inputLevel_;
         const bool onset = armed_ && rise > p.trigSelectivity;
         if (onset) onsetPending_ = true;
 
-        TriggerEvents events;
         if (midiTrigger_ || onset) {
             events.takeStart = true;
             fireNow_ = midiTrigger_ ? midiHighVelocity_ : false;
@@ -63,10 +67,12 @@ public:
             onsetPending_ = false;
             envModGate_ = 1.0f;
         }
-        if (!armed_ && rise < 0.0f) {
+        const bool rearm = !armed_ && rise < 0.0f;
+        if (rearm) {
             armed_ = true;
             if (onsetPending_) envModGate_ = 0.0f;  // this take never reached Trig/ Level
         }
+        steady_ = !events.takeStart && !events.fire && !rearm && levelMin_ == lowest;
         return events;
     }
 
@@ -88,6 +94,8 @@ private:
         const float absRight = std::fabs(right);
         const float peak = absLeft > absRight ? absLeft : absRight;
         if (peak >= inputLevel_) {
+            // A flat rise (silence, a held peak) leaves the level and so the tests' state alone.
+            if (peak != inputLevel_) steady_ = false;
             inputLevel_ = peak;
             smoothLevel_ = peak;
             holdCount_ = 0;
@@ -112,6 +120,7 @@ private:
     }
     BRINDLET_FRAME_STEP void stepWindow(const EditorFeed& feed) {
         smoothStep_ = (inputLevel_ - windowPeak_) * holdStepScale_;
+        if (windowPeak_ != inputLevel_) steady_ = false;
         inputLevel_ = windowPeak_;
         previousLow_ = windowPeak_;
         holdCount_ = 0;
@@ -131,6 +140,8 @@ private:
     float holdStepScale_ = 1.0f / 551.0f;
     float levelMin_ = 1.0f;
     bool armed_ = true;
+    // The last frame's tests changed nothing and the level has not moved since.
+    bool steady_ = false;
     bool onsetPending_ = false;
     bool fireNow_ = false;
     float envModGate_ = 0.0f;
