@@ -1,6 +1,7 @@
 // The engine's public face and the frame loop that ties trigger, sweep, voices and mix together.
 #include "engine/Engine.h"
 
+#include <bit>
 #include <cmath>
 
 #include "engine/EngineMath.h"
@@ -27,6 +28,10 @@ struct SweepRate {
 bool channelsPresent(const float* const* inputs, float* const* outputs) {
     return inputs != nullptr && outputs != nullptr && inputs[0] != nullptr &&
            inputs[1] != nullptr && outputs[0] != nullptr && outputs[1] != nullptr;
+}
+
+BRINDLET_FRAME_STEP bool sameBits(float a, float b) {
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
 }
 
 template <bool Adding>
@@ -210,6 +215,7 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
     float feedbackTarget = targetAtStart;
     float feedbackSmoothed = feedbackSmoothed_;
     float mixSmoothed = mixSmoothed_;
+    bool settled = false;
     StereoSample last = stereo(lastOutLeft_, lastOutRight_);
     const float slew = sweep.slewStep();
     const float negSlew = sweep.negSlewStep();
@@ -229,14 +235,20 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
             if (p.trigMode == TriggerMode::Dry) {
                 feedbackTarget = 0.0f;  // a Dry take starts without feedback
                 feedbackSmoothed = 0.0f;
+                settled = false;
             }
         }
         if (events.fire) {
             feedbackTarget = p.feedbackAmount;
             sweep.fireSweep(p);
+            settled = false;
         }
-        feedbackSmoothed = slewTowards(feedbackSmoothed, feedbackTarget, slew, negSlew);
-        mixSmoothed = slewTowards(mixSmoothed, p.mix, slew, negSlew);
+        if (!settled) {
+            feedbackSmoothed = slewTowards(feedbackSmoothed, feedbackTarget, slew, negSlew);
+            mixSmoothed = slewTowards(mixSmoothed, p.mix, slew, negSlew);
+            // Holding its target's bits, a smoother returns them unchanged until the target moves.
+            settled = sameBits(feedbackSmoothed, feedbackTarget) && sameBits(mixSmoothed, p.mix);
+        }
         last = voices.renderFrame(feedbackSmoothed * last + in, trigger.gateGain(), nextRate, feed);
         const StereoSample out = (1.0f - mixSmoothed) * in + last * mixSmoothed;
         emit<Adding>(outL, k, out[0]);
