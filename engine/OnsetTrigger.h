@@ -38,12 +38,15 @@ public:
         detectLevel(left, right, feed);
         envModValue_ +=
             (envModGate_ * p.envModDepth * smoothLevel_ - envModValue_) * p.envAttackCoeff;
-        if (armed_ && inputLevel_ < p.gateLevel && gateGain_ > 0.0f) gateGain_ -= 0.001f;
-
         // The tests below see only the level and their own state. After a frame where they
-        // changed nothing, and with the level unchanged, they would again change nothing.
+        // changed nothing, and with the level unchanged, they would again change nothing; the
+        // gate's condition on the same two holds as well.
         TriggerEvents events;
-        if (steady_) return events;
+        if (steady_) {
+            if (gateClosing_ && gateGain_ > 0.0f) gateGain_ -= 0.001f;
+            return events;
+        }
+        if (armed_ && inputLevel_ < p.gateLevel && gateGain_ > 0.0f) gateGain_ -= 0.001f;
         const float lowest = levelMin_;
         if (!armed_ || levelMin_ > inputLevel_) levelMin_ = inputLevel_;
         const float rise = inputLevel_ == 0.0f ? 0.0f : (inputLevel_ - lowest) / inputLevel_;
@@ -73,6 +76,7 @@ public:
             if (onsetPending_) envModGate_ = 0.0f;  // this take never reached Trig/ Level
         }
         steady_ = !events.takeStart && !events.fire && !rearm && levelMin_ == lowest;
+        gateClosing_ = armed_ && inputLevel_ < p.gateLevel;
         return events;
     }
 
@@ -142,6 +146,7 @@ private:
     bool armed_ = true;
     // The last frame's tests changed nothing and the level has not moved since.
     bool steady_ = false;
+    bool gateClosing_ = false;  // armed and below Gate Level, as of the last tests
     bool onsetPending_ = false;
     bool fireNow_ = false;
     float envModGate_ = 0.0f;
