@@ -92,6 +92,32 @@ TEST_F(OnsetTriggerTest, RiseMustExceedTheSelectivity) {
     EXPECT_EQ(takes, 1);
 }
 
+// A held level leaves the tests nothing new to see frame after frame; a block start with new
+// parameters must still make them look again.
+TEST_F(OnsetTriggerTest, HeldLevelSeesParametersChangedAtABlockStart) {
+    run(0.0f, 1);
+    run(0.7f, 1);
+    run(0.7f, kHold + 1);
+    run(0.6f, kHold + 1);  // falls and re-arms with levelMin 0.6
+    ASSERT_TRUE(trigger.armed());
+    int takes = 0;
+    run(0.8f, 3 * kHold, &takes);  // rise 0.25 < 0.3, then held flat
+    EXPECT_EQ(takes, 0);
+    params.trigSelectivity = 0.2f;
+    trigger.setMidi(false, false);
+    run(0.8f, 1, &takes);
+    EXPECT_EQ(takes, 1);
+
+    run(0.5f, 2 * kHold);  // re-armed below its new level and held there
+    ASSERT_TRUE(trigger.armed());
+    const float open = trigger.gateGain();
+    ASSERT_GT(open, 0.5f);
+    params.gateLevel = 0.9f;
+    trigger.setMidi(false, false);
+    run(0.5f, 10);
+    EXPECT_NEAR(trigger.gateGain(), open - 0.01f, 1e-6f);
+}
+
 TEST_F(OnsetTriggerTest, SoundShorterThanAWindowThenSilenceDoesNotRearm) {
     run(0.0f, 1);
     int takes = 0;
