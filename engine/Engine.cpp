@@ -216,6 +216,7 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
     float feedbackSmoothed = feedbackSmoothed_;
     float mixSmoothed = mixSmoothed_;
     bool settled = false;
+    bool fullMix = sameBits(mixSmoothed, 1.0f);
     StereoSample last = stereo(lastOutLeft_, lastOutRight_);
     const float slew = sweep.slewStep();
     const float negSlew = sweep.negSlewStep();
@@ -248,9 +249,13 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
             mixSmoothed = slewTowards(mixSmoothed, p.mix, slew, negSlew);
             // Holding its target's bits, a smoother returns them unchanged until the target moves.
             settled = sameBits(feedbackSmoothed, feedbackTarget) && sameBits(mixSmoothed, p.mix);
+            fullMix = sameBits(mixSmoothed, 1.0f);
         }
         last = voices.renderFrame(feedbackSmoothed * last + in, trigger.gateGain(), nextRate, feed);
-        const StereoSample out = (1.0f - mixSmoothed) * in + last * mixSmoothed;
+        // At full mix the dry share is 0 · in and the wet one last · 1; computed as such they
+        // would cost a microcode assist per frame on a denormal input on some CPUs.
+        const StereoSample out = fullMix ? zeroTimes(in) + last
+                                         : (1.0f - mixSmoothed) * in + last * mixSmoothed;
         emit<Adding>(outL, k, out[0]);
         emit<Adding>(outR, k, out[1]);
         // The feedback recursion must not decay into denormals. The shaped values need no

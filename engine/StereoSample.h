@@ -36,6 +36,11 @@ BRINDLET_FRAME_STEP StereoBits bitsOf(StereoSample x) {
 BRINDLET_FRAME_STEP StereoSample sampleOf(StereoBits b) {
     return reinterpret_cast<StereoSample>(b);
 }
+// 0 · x for finite x without the multiplication: a zero with x's sign.
+BRINDLET_FRAME_STEP StereoSample zeroTimes(StereoSample x) {
+    const StereoBits sign = {INT32_MIN, INT32_MIN};
+    return sampleOf(bitsOf(x) & sign);
+}
 // |x| with the sign bit cleared: exact for every value, -0 and NaN included.
 BRINDLET_FRAME_STEP StereoSample magnitudeOf(StereoSample x) {
     const StereoBits noSign = {0x7FFFFFFF, 0x7FFFFFFF};
