@@ -40,6 +40,19 @@ TEST(FrameMath, FlushAndShapeInOneStepGivesTheBitsOfTheTwoSteps) {
     }
 }
 
+TEST(FrameMath, ZeroTimesGivesTheBitsOfTheMultiplicationForEveryFiniteValue) {
+    for (uint64_t bits = 0; bits <= 0xFFFFFFFFull; bits += 997) {
+        const float x = fromBits(static_cast<uint32_t>(bits));
+        if (!std::isfinite(x)) continue;
+        const StereoSample v = {x, -x};
+        const StereoSample zero = {0.0f, 0.0f};
+        const StereoSample product = zero * v;
+        const StereoSample fast = zeroTimes(v);
+        for (int lane = 0; lane < 2; ++lane)
+            ASSERT_EQ(bitsOfFloat(fast[lane]), bitsOfFloat(product[lane])) << v[lane];
+    }
+}
+
 TEST(FrameMath, ReadIndexRoundsLikeTheAdditionTrickOverTheWholeTakeRange) {
     for (float t = 0.0f; t < 4.2e6f; t = t * 1.0001f + 0.03125f) {
         ASSERT_EQ(static_cast<float>(nearestEvenIndex(t)), nearestEvenSmall(t)) << t;
