@@ -21,11 +21,10 @@ void SweepPointQueue::push(uint32_t entry) {
 }
 
 bool SweepPointQueue::pop(uint32_t& entry, uint64_t& lost) {
-    lost = 0;
     for (;;) {
         const uint64_t written = writePosition.load(std::memory_order_relaxed);
         if (written - readPosition > kCapacity) {
-            lost += written - kCapacity - readPosition;
+            lostUnreported += written - kCapacity - readPosition;
             readPosition = written - kCapacity;
         }
         if (readPosition == written) return false;
@@ -35,6 +34,8 @@ bool SweepPointQueue::pop(uint32_t& entry, uint64_t& lost) {
         if (stamp == expected) {
             entry = static_cast<uint32_t>(word);
             ++readPosition;
+            lost = lostUnreported;
+            lostUnreported = 0;
             return true;
         }
         // An older stamp: claimed but not yet written; it shows at the next call.

@@ -22,7 +22,7 @@ public:
     // Any thread, wait-free.
     void push(uint32_t entry);
     // Reader only: the oldest entry still held, and how many older ones were overwritten unread
-    // since the last call. False when nothing published is waiting.
+    // since the last entry it returned. False when nothing published is waiting.
     bool pop(uint32_t& entry, uint64_t& lost);
 
 private:
@@ -33,6 +33,7 @@ private:
     std::atomic<uint64_t> cells[kCapacity];
     std::atomic<uint64_t> writePosition{0};
     uint64_t readPosition = 0;
+    uint64_t lostUnreported = 0;
 };
 
 }  // namespace brindlet
