@@ -1,7 +1,10 @@
 # The two commands of the README: `make demo` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 300
+CI_FUZZ_SECONDS ?= 20
+SOAK_SECONDS ?= 600
 
-.PHONY: deps build demo test test-release test-asan test-tsan bench clean
+.PHONY: deps build demo test test-release test-asan test-tsan test-fuzz build-fuzz-targets fuzz soak bench clean
 
 deps:
 	bash tools/install-deps.sh
@@ -13,7 +16,7 @@ build: deps
 demo: build
 	./build/host/brindlet-render
 
-test: test-release test-asan test-tsan
+test: test-release test-asan test-tsan test-fuzz
 
 test-release: build
 	ctest --preset release -j $(JOBS)
@@ -28,8 +31,28 @@ test-tsan: deps
 	cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
 
+# libFuzzer targets (clang, ASan+UBSan): `make fuzz` for FUZZ_SECONDS each, the test run briefly.
+build-fuzz-targets: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+
+fuzz: build-fuzz-targets
+	tools/run-fuzz.sh $(FUZZ_SECONDS)
+
+test-fuzz: build-fuzz-targets
+	tools/run-fuzz.sh $(CI_FUZZ_SECONDS)
+
+# The host-abuse battery for SOAK_SECONDS under ASan and under TSan (not part of `make test`).
+soak: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS) --target host_abuse_test brindlet
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan -j $(JOBS) --target host_abuse_test brindlet
+	BRINDLET_SOAK_SECONDS=$(SOAK_SECONDS) build-asan/tests/module/host_abuse_test
+	BRINDLET_SOAK_SECONDS=$(SOAK_SECONDS) build-tsan/tests/module/host_abuse_test
+
 bench: build
 	for b in build/bench/bench_*; do $$b; done
 
 clean:
-	rm -rf build build-asan build-tsan out
+	rm -rf build build-asan build-tsan build-fuzz out

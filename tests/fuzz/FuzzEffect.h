@@ -1,0 +1,27 @@
+// An instance of the effect made the way the entry point makes it, with a host that answers
+// every request plainly, for the fuzz targets.
+#pragma once
+
+#include <cstdint>
+
+#include "include/vst2/aeffect.h"
+#include "shell/PluginEffect.h"
+
+namespace brindlet::fuzz {
+
+inline intptr_t VST2_CALL quietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+// Any non-null pointer stands for the host's window on the headless backend.
+inline void* fakeParentWindow() {
+    static int parent;
+    return &parent;
+}
+
+inline intptr_t dispatch(AEffect* e, int32_t opcode, int32_t index = 0, intptr_t value = 0,
+                         void* ptr = nullptr, float opt = 0.0f) {
+    return e->dispatcher(e, opcode, index, value, ptr, opt);
+}
+
+}  // namespace brindlet::fuzz
