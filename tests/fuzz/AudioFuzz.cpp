@@ -16,8 +16,8 @@ constexpr int32_t kMaxFrames = 8192;
 constexpr float kBound = 1.0e6f;
 
 float rateOf(uint8_t b) {
-    static const float rates[] = {8000.0f, 11025.0f, 22050.0f, 44100.0f, 48000.0f,
-                                  96000.0f, 192000.0f, 384000.0f, 1.0f, 0.0f, -44100.0f};
+    static const float rates[] = {8000.0f,   11025.0f,  22050.0f, 44100.0f, 48000.0f, 96000.0f,
+                                  192000.0f, 384000.0f, 1.0f,     0.0f,     -44100.0f};
     return rates[b % (sizeof rates / sizeof rates[0])];
 }
 }  // namespace
@@ -26,10 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AEffect* e = createEffect(quietHost);
     if (!e) return 0;
     FuzzInput in(data, size);
-    static std::vector<float> channels[4] = {std::vector<float>(kMaxFrames),
-                                             std::vector<float>(kMaxFrames),
-                                             std::vector<float>(kMaxFrames),
-                                             std::vector<float>(kMaxFrames)};
+    static std::vector<float> channels[4] = {
+        std::vector<float>(kMaxFrames), std::vector<float>(kMaxFrames),
+        std::vector<float>(kMaxFrames), std::vector<float>(kMaxFrames)};
     bool inputFinite = true;
     for (int step = 0; step < 64 && !in.empty(); ++step) {
         switch (in.byte() % 8) {
@@ -49,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 e->setParameter(e, in.byte() % 16, in.value());
                 break;
             default: {
-                const int32_t frames =
-                    in.byte() % 4 == 0 ? (in.int32() & 0x1FFF) : in.byte() % 300;
+                const int32_t frames = in.byte() % 4 == 0 ? (in.int32() & 0x1FFF) : in.byte() % 300;
                 const uint8_t pattern = in.byte();
                 const float level = in.value();
                 inputFinite = inputFinite && std::isfinite(level) && std::fabs(level) < 1e30f;

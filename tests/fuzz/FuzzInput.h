@@ -22,18 +22,24 @@ public:
     // Mostly ordinary values, but every awkward float a host can send turns up.
     float value() {
         switch (byte() % 12) {
-            case 0: return std::numeric_limits<float>::quiet_NaN();
-            case 1: return std::numeric_limits<float>::infinity();
-            case 2: return -std::numeric_limits<float>::infinity();
-            case 3: return 1e-42f;  // denormal
-            case 4: return -3.0e38f;
+            case 0:
+                return std::numeric_limits<float>::quiet_NaN();
+            case 1:
+                return std::numeric_limits<float>::infinity();
+            case 2:
+                return -std::numeric_limits<float>::infinity();
+            case 3:
+                return 1e-42f;  // denormal
+            case 4:
+                return -3.0e38f;
             case 5: {
                 const uint32_t bits = static_cast<uint32_t>(int32());
                 float f;
                 std::memcpy(&f, &bits, sizeof f);
                 return f;
             }
-            default: return static_cast<float>(byte()) / 255.0f;
+            default:
+                return static_cast<float>(byte()) / 255.0f;
         }
     }
     // Copies up to `capacity` - 1 bytes into `out` and terminates it.
