@@ -57,3 +57,31 @@ private:
 };
 
 }  // namespace brindlet::fuzz
+
+namespace brindlet::fuzz {
+
+// What the effect promises of its output: finite and within a fixed gain of the largest input
+// so far, as long as that input stays within `kSaneInput` (about 120 dB above full scale; far
+// beyond it the sum of dry and wet may overflow single precision, as any mixer's would).
+class OutputCheck {
+public:
+    static constexpr float kSaneInput = 1.0e6f;
+    static constexpr float kGain = 64.0f;
+
+    void input(float level) {
+        const float magnitude = level < 0.0f ? -level : level;
+        if (!(magnitude <= kSaneInput)) sane = false;
+        if (magnitude > largest) largest = magnitude;
+    }
+    bool accepts(float out) const {
+        if (!sane) return true;
+        const float limit = kGain * (largest > 1.0f ? largest : 1.0f);
+        return out >= -limit && out <= limit;
+    }
+
+private:
+    bool sane = true;
+    float largest = 0.0f;
+};
+
+}  // namespace brindlet::fuzz
