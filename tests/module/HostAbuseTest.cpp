@@ -17,6 +17,7 @@
 
 #include "ModuleTestSupport.h"
 #include "engine/ParameterIndex.h"
+#include "host/MidiEventList.h"
 
 namespace brindlet::test {
 namespace {
@@ -179,6 +180,48 @@ TEST_F(HostAbuseTest, EverythingAtOnceFromSeveralThreads) {
     for (std::thread& t : threads) t.join();
     EXPECT_GT(blocks.load(), 10);
     EXPECT_GT(cycles, 10);
+}
+
+// Hosts that call back into the module from inside its requests: closing the editor from inside
+// audioMasterUpdateDisplay (after the host itself sets a preset index), or from inside
+// audioMasterAutomate (a note), and changing the program from inside audioMasterAutomate.
+TEST_F(HostAbuseTest, ReentrantHostRequests) {
+    plugin->start(44100.0f, 256);
+    if (dispatch(effEditOpen, 0, 0, invalidParentWindow()) == 0) {
+        GTEST_SKIP() << "the window backend refuses a parent that is no window";
+    }
+    struct Step {
+        int32_t on;
+        int32_t opcode;
+        intptr_t value;
+    };
+    for (const Step step : {Step{audioMasterUpdateDisplay, effEditClose, 0},
+                            Step{audioMasterAutomate, effEditClose, 0},
+                            Step{audioMasterAutomate, effSetProgram, 5}}) {
+        SCOPED_TRACE(step.on);
+        dispatch(effEditOpen, 0, 0, invalidParentWindow());
+        std::atomic<int32_t> nested{0};
+        host.setObserver([&](const HostRequest& r) {
+            if (r.opcode == step.on && nested.fetch_add(1) == 0) {
+                EXPECT_EQ(dispatch(step.opcode, 0, step.value), 0);
+            }
+        });
+        if (step.on == audioMasterUpdateDisplay) {
+            plugin->setParameter(22 + 3, 1.0f);  // the editor's preset action, set by the host
+        } else {
+            MidiEventList events;
+            events.noteOn(0, 48, 100);
+            plugin->processEvents(events.get());
+        }
+        host.setObserver(nullptr);
+        EXPECT_EQ(nested.load(), 1);
+        if (step.opcode == effSetProgram) {
+            EXPECT_EQ(plugin->program(), 5);
+        }
+        dispatch(effEditIdle);
+        dispatch(effEditClose);
+        dispatch(effEditClose);
+    }
 }
 
 TEST(HostAbuseModuleTest, SixteenInstancesInOneProcess) {
