@@ -54,7 +54,9 @@ soak: deps
 	BRINDLET_SOAK_SECONDS=$(SOAK_SECONDS) build-tsan/tests/module/host_abuse_test
 
 bench: build
-	for b in build/bench/bench_*; do $$b; done
+	@found=0; for b in build/bench/*/bench_*; do \
+		[ -x "$$b" ] || continue; found=1; echo "== $$b"; "$$b" || exit 1; \
+	done; [ $$found = 1 ] || { echo "make bench: no benchmark programs under build/bench/*/" >&2; exit 1; }
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz out
