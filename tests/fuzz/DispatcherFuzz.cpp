@@ -1,12 +1,18 @@
 // Fuzz target: the dispatcher driven by a stream of opcodes, indices, values and bounded buffers,
-// editor opcodes included, mixed with parameter calls and short blocks of audio.
+// editor opcodes included, mixed with parameter calls, short blocks of audio, mouse gestures,
+// drops and typing on the headless editor window, and a host that calls back into the effect
+// from inside its requests.
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "shell/EditorBase.h"
+#include "shell/PluginEffect.h"
 #include "tests/fuzz/FuzzEffect.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "toolkit/core/Frame.h"
+#include "toolkit/platform/headless/Headless.h"
 
 using namespace brindlet;
 using namespace brindlet::fuzz;
@@ -15,6 +21,95 @@ namespace {
 
 constexpr size_t kBufferSize = 1024;
 constexpr int32_t kMaxFrames = 512;
+
+// The next nested call the host makes, on the first request of the chosen kind.
+struct Reentry {
+    int32_t onOpcode = -1;
+    int32_t opcode = 0;
+    intptr_t value = 0;
+    bool nesting = false;
+};
+Reentry reentry;
+
+intptr_t VST2_CALL reenteringHost(AEffect* e, int32_t opcode, int32_t, intptr_t, void*, float) {
+    if (opcode == audioMasterVersion) return 2400;
+    if (e && opcode == reentry.onOpcode && !reentry.nesting) {
+        reentry.nesting = true;
+        reentry.onOpcode = -1;
+        void* ptr = reentry.opcode == effEditOpen ? fakeParentWindow() : nullptr;
+        e->dispatcher(e, reentry.opcode, 0, reentry.value, ptr, 0.0f);
+        reentry.nesting = false;
+    }
+    return 0;
+}
+
+void planReentry(FuzzInput& in) {
+    static const int32_t on[] = {audioMasterAutomate, audioMasterUpdateDisplay,
+                                 audioMasterBeginEdit, audioMasterEndEdit, audioMasterIdle};
+    static const int32_t calls[] = {effEditClose, effSetProgram, effEditIdle, effEditOpen};
+    reentry.onOpcode = on[in.byte() % 5];
+    reentry.opcode = calls[in.byte() % 4];
+    reentry.value = in.byte() % 20;
+}
+
+NativeWindow* editorWindow(AEffect* e) {
+    EditorBase* editor = static_cast<PluginEffect*>(e->object)->getEditor();
+    Frame* frame = editor ? editor->getFrame() : nullptr;
+    return frame ? frame->getWindow() : nullptr;
+}
+
+Point pointIn(FuzzInput& in) {
+    return Point(static_cast<int32_t>(in.byte() % 240) * 2 - 8,
+                 static_cast<int32_t>(in.byte() % 190) * 2 - 8);
+}
+
+// A gesture, a drop, typing into an open field or a paint on the editor's window, if it is open.
+void useWindow(AEffect* e, FuzzInput& in) {
+    NativeWindow* window = editorWindow(e);
+    if (!window) return;
+    switch (in.byte() % 5) {
+        case 0: {
+            std::vector<headless::InputStep> moves(in.byte() % 6);
+            for (headless::InputStep& step : moves) {
+                step.physical = in.byte() & 0x3f;
+                step.position = pointIn(in);
+            }
+            const uint32_t physical = in.byte() & 0x3f;
+            headless::press(window, pointIn(in), physical, moves);
+            break;
+        }
+        case 1: {
+            std::vector<std::string> paths(in.byte() % 3);
+            for (std::string& path : paths) {
+                char text[64];
+                in.text(text, sizeof text);
+                path = text;
+            }
+            headless::dropFiles(window, paths, pointIn(in));
+            break;
+        }
+        case 2: {
+            char text[64];
+            in.text(text, sizeof text);
+            headless::dropText(window, text, 1 + in.byte() % 16, pointIn(in));
+            break;
+        }
+        case 3:
+            if (NativeEditField* field = headless::getOpenEditField()) {
+                char text[16];
+                in.text(text, sizeof text);
+                headless::typeIntoEditField(field, text);
+                if (in.byte() & 1) {
+                    headless::pressEnterInEditField(field);
+                } else if (in.byte() & 1) {
+                    headless::moveFocusAway(field);
+                }
+            }
+            break;
+        default:
+            headless::paint(window, Rect(0, 0, 465, 360));
+    }
+}
 
 // Texts, records and the program chunk all go into buffers this size, which is far more than any
 // answer needs; the last byte stays zero so that texts read from it end.
@@ -96,13 +191,15 @@ void dispatchOne(AEffect* e, FuzzInput& in, Buffers& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    AEffect* e = createEffect(quietHost);
+    headless::reset();
+    reentry = Reentry();
+    AEffect* e = createEffect(reenteringHost);
     if (!e) return 0;
     static Buffers buffers;
     FuzzInput in(data, size);
     OutputCheck check;
     for (int step = 0; step < 256 && !in.empty(); ++step) {
-        switch (in.byte() % 6) {
+        switch (in.byte() % 8) {
             case 0:
                 e->setParameter(e, static_cast<int32_t>(in.byte()) - 4, in.value());
                 break;
@@ -111,6 +208,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             case 2:
                 processBlock(e, in, in.byte() & 1, check);
+                break;
+            case 3:
+                planReentry(in);
+                break;
+            case 4:
+                useWindow(e, in);
                 break;
             default:
                 dispatchOne(e, in, buffers);
