@@ -30,9 +30,9 @@ bool supportsV3() {
 }
 
 bool supportsV4() {
-    return supportsV3() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("avx512cd") && __builtin_cpu_supports("avx512dq") &&
-           __builtin_cpu_supports("avx512vl");
+    return supportsV3() && __builtin_cpu_supports("avx512f") &&
+           __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512cd") &&
+           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
 }
 #else
 bool supportsV3() {

@@ -89,8 +89,8 @@ bool parseBits(std::string_view text, BitsRequest& bits) {
 bool applyValued(std::string_view option, std::string_view value, RenderOptions& options,
                  std::string& error) {
     auto malformed = [&](const char* expected) {
-        error = "malformed " + std::string(option) + " '" + shown(value) + "': expected " +
-                expected;
+        error =
+            "malformed " + std::string(option) + " '" + shown(value) + "': expected " + expected;
         return false;
     };
     if (value.empty() && (option == "--plugin" || option == "--program" || option == "--plot"))

@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         sane = sane && p.value >= 0.0f && p.value <= 1.0f;
     }
     for (const brindlet::TimedParameterRequest& t : options.timedParameters) {
-        sane = sane && t.seconds >= 0.0 && std::isfinite(t.seconds) &&
-               t.parameter.value >= 0.0f && t.parameter.value <= 1.0f;
+        sane = sane && t.seconds >= 0.0 && std::isfinite(t.seconds) && t.parameter.value >= 0.0f &&
+               t.parameter.value <= 1.0f;
     }
     int note = 0;
     for (const std::string& w : words) {

@@ -218,12 +218,13 @@ TEST_F(HostAbuseTest, EverythingAtOnceFromSeveralThreads) {
     if (kMeasuresMemory) {
         EXPECT_LT(growth, 8L << 20) << "memory grew over " << cycles << " editor cycles";
     }
-    std::printf("%.0f s: %lld blocks, %lld parameter calls, %lld program changes, %lld editor "
-                "cycles; resident memory %+ld KiB after the first 20 cycles\n",
-                seconds, static_cast<long long>(blocks.load()),
-                static_cast<long long>(parameterCalls.load()),
-                static_cast<long long>(programChanges.load()), static_cast<long long>(cycles),
-                growth / 1024);
+    std::printf(
+        "%.0f s: %lld blocks, %lld parameter calls, %lld program changes, %lld editor "
+        "cycles; resident memory %+ld KiB after the first 20 cycles\n",
+        seconds, static_cast<long long>(blocks.load()),
+        static_cast<long long>(parameterCalls.load()),
+        static_cast<long long>(programChanges.load()), static_cast<long long>(cycles),
+        growth / 1024);
 }
 
 // Hosts that call back into the module from inside its requests: closing the editor from inside
