@@ -21,6 +21,7 @@ float rateOf(uint8_t b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    skipEditorArtwork();
     AEffect* e = createEffect(quietHost);
     if (!e) return 0;
     FuzzInput in(data, size);

@@ -23,6 +23,7 @@ struct EventList {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    skipEditorArtwork();
     AEffect* e = createEffect(quietHost);
     if (!e) return 0;
     FuzzInput in(data, size);
