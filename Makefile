@@ -1,7 +1,12 @@
 # The two commands of the README: `make demo` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 300
+CI_FUZZ_SECONDS ?= 20
+SOAK_SECONDS ?= 600
+# brindlet.so itself is not built there: clang leaves its sanitizer runtime out of modules.
+FUZZ_TARGETS = fuzz_dispatcher fuzz_events fuzz_audio fuzz_bmp fuzz_entry fuzz_render_options fuzz_midi_file
 
-.PHONY: deps build demo test test-release test-asan test-tsan bench clean
+.PHONY: deps build demo test test-release test-asan test-tsan test-fuzz build-fuzz-targets fuzz soak bench clean
 
 deps:
 	bash tools/install-deps.sh
@@ -13,7 +18,7 @@ build: deps
 demo: build
 	./build/host/brindlet-render
 
-test: test-release test-asan test-tsan
+test: test-release test-asan test-tsan test-fuzz
 
 test-release: build
 	ctest --preset release -j $(JOBS)
@@ -28,10 +33,30 @@ test-tsan: deps
 	cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
 
+# libFuzzer targets (clang, ASan+UBSan): `make fuzz` for FUZZ_SECONDS each, the test run briefly.
+build-fuzz-targets: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
+
+fuzz: build-fuzz-targets
+	tools/run-fuzz.sh $(FUZZ_SECONDS)
+
+test-fuzz: build-fuzz-targets
+	tools/run-fuzz.sh $(CI_FUZZ_SECONDS)
+
+# The host-abuse battery for SOAK_SECONDS under ASan and under TSan (not part of `make test`).
+soak: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS) --target host_abuse_test brindlet
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan -j $(JOBS) --target host_abuse_test brindlet
+	BRINDLET_SOAK_SECONDS=$(SOAK_SECONDS) build-asan/tests/module/host_abuse_test
+	BRINDLET_SOAK_SECONDS=$(SOAK_SECONDS) build-tsan/tests/module/host_abuse_test
+
 bench: build
 	@found=0; for b in build/bench/*/bench_*; do \
 		[ -x "$$b" ] || continue; found=1; echo "== $$b"; "$$b" || exit 1; \
 	done; [ $$found = 1 ] || { echo "make bench: no benchmark programs under build/bench/*/" >&2; exit 1; }
 
 clean:
-	rm -rf build build-asan build-tsan out
+	rm -rf build build-asan build-tsan build-fuzz out

@@ -82,14 +82,18 @@ int32_t PluginEditor::open(void* parentWindow) {
 void PluginEditor::close() {
     isOpen.store(false, std::memory_order_seq_cst);
     // A feed that got in before the flag fell finishes first; feeds only store values, so the
-    // wait is short, and the audio thread itself never waits.
+    // wait is short, and the audio thread itself never waits. No counted call ever sends a host
+    // request, so a host closing us from inside one of ours is never waited for.
     while (activeCalls.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
     tearDown();
 }
 
 void PluginEditor::tearDown() {
-    delete frame;  // releases every child view
+    // Cleared first: a host closing again from a report the teardown sends finds nothing to do.
+    Frame* closing = frame;
     frame = nullptr;
+    // Destroyed now, or when a call of ours that the host closed us from unwinds.
+    if (closing) closing->closeWhenReleased();
     display = nullptr;
     for (Control*& c : controls) c = nullptr;
     releaseBitmaps();
@@ -197,6 +201,9 @@ Control* PluginEditor::createControl(const LayoutRow& row) {
             t->setBackColor(kBlackColor);
             t->setFrameColor(kBlackColor);
             t->setAlign(alignCenter);
+            // Values from other threads wait for idle; the field must not open before them.
+            t->setRefreshText([](void* self) { static_cast<PluginEditor*>(self)->applyEndText(); },
+                              this);
             return t;
         }
     }

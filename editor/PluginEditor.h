@@ -62,9 +62,10 @@ private:
     Control* createControl(const LayoutRow& row);
     void releaseBitmaps();
     void tearDown();
-    void applyParameter(int32_t index, float value);
+    // Both answer whether the host is to be asked to update its display.
+    bool applyParameter(int32_t index, float value);
     void showParameter(int32_t index);
-    void runAction(int32_t index);
+    bool runAction(int32_t index);
     void setControlValue(int32_t tag, float value);
     void queueEndText(float value);
     void applyEndText();

@@ -51,37 +51,42 @@ void PluginEditor::valueChanged(DrawContext* context, Control* control) {
 // ---- Parameter changes and feeds -------------------------------------------------------------
 
 void PluginEditor::setParameter(int32_t index, float value) {
-    CallScope scope(activeCalls);
-    // Paired with close: either this call sees the editor closed, or close waits for it.
-    if (!isOpen.load(std::memory_order_seq_cst)) return;
-    applyParameter(index, value);
-    postUpdate();
+    bool tellHost = false;
+    {
+        CallScope scope(activeCalls);
+        // Paired with close: either this call sees the editor closed, or close waits for it.
+        if (!isOpen.load(std::memory_order_seq_cst)) return;
+        tellHost = applyParameter(index, value);
+        postUpdate();
+    }
+    // Outside the count: the host may close the editor from inside its answer.
+    if (tellHost && effect) effect->updateHostDisplay();
 }
 
-void PluginEditor::applyParameter(int32_t index, float value) {
+bool PluginEditor::applyParameter(int32_t index, float value) {
     if (index >= 0 && index < kNumParams) {
         showParameter(index);
-        return;
+        return false;
     }
     Control* rightMeter = getLayoutControl(kRowRightMeter);
     Control* leftMeter = getLayoutControl(kRowLeftMeter);
     switch (index) {
         case kFeedRise:
             if (rightMeter) rightMeter->setValue(value);
-            return;
+            return false;
         case kFeedLevel:
             if (leftMeter) leftMeter->setValue(value);
-            return;
+            return false;
         case kFeedSweep:
             if (display) display->addPoint(value);
-            return;
+            return false;
         case kFeedIdle:
             if (display) display->requestReset();
             if (rightMeter) rightMeter->setValue(0.0f);
             if (leftMeter) leftMeter->setValue(0.0f);
-            return;
+            return false;
         default:
-            runAction(index);
+            return runAction(index);
     }
 }
 
@@ -131,8 +136,8 @@ void PluginEditor::showParameter(int32_t index) {
 
 // ---- Editor-only actions ---------------------------------------------------------------------
 
-void PluginEditor::runAction(int32_t index) {
-    if (!effect) return;
+bool PluginEditor::runAction(int32_t index) {
+    if (!effect) return false;
     if (index == kTagResetEnvMod) {
         if (getLayoutControl(layoutRowOfTag(kEnvMod))) effect->setParameter(kEnvMod, kResetValue);
     } else if (index == kTagResetFeedback) {
@@ -140,17 +145,17 @@ void PluginEditor::runAction(int32_t index) {
             effect->setParameter(kFeedback, kResetValue);
         }
     } else if (index >= kTagPreset0 && index < kTagPreset0 + kNumPresetButtons) {
-        if (!getLayoutControl(layoutRowOfTag(index))) return;
+        if (!getLayoutControl(layoutRowOfTag(index))) return false;
         const FactoryPreset& row = kFactoryPresetTable[index - kTagPreset0];
         for (int32_t i = 0; i < kNumParams; ++i) effect->setParameter(i, row.values[i]);
-        effect->updateHostDisplay();
+        return true;
     } else if (index >= kTagEndRatio0 && index < kTagEndRatio0 + kNumEndRatios) {
         if (getLayoutControl(layoutRowOfTag(kPitchEnd))) {
             effect->setParameter(kPitchEnd, endRatioTable[index - kTagEndRatio0]);
         }
     } else if (index == kTagEndEntry) {
         TextEdit* entry = getTextEdit();
-        if (!entry) return;
+        if (!entry) return false;
         float v = 0.0f;
         if (onUserInterfaceThread()) {
             char text[kTextBufferSize];
@@ -164,6 +169,7 @@ void PluginEditor::runAction(int32_t index) {
         }
         if (getLayoutControl(layoutRowOfTag(kPitchEnd))) effect->setParameter(kPitchEnd, v);
     }
+    return false;
 }
 
 bool PluginEditor::onUserInterfaceThread() const {
@@ -175,6 +181,9 @@ bool PluginEditor::onUserInterfaceThread() const {
 void PluginEditor::queueEndText(float value) {
     pendingEndValue.store(value, std::memory_order_relaxed);
     endTextPending.store(true, std::memory_order_release);
+    // On the window's thread the field learns it at once, so a click before the next idle
+    // cannot open it with the text of an older value.
+    if (onUserInterfaceThread()) applyEndText();
 }
 
 void PluginEditor::applyEndText() {

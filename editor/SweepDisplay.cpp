@@ -16,6 +16,11 @@ constexpr float kNewSweepMark = 50.0f;  // the engine adds 99 to the first point
 constexpr float kNewSweepOffset = 99.0f;
 constexpr int32_t kMaxCurveSteps = 100;
 
+// A hand-over entry: a height in pixels, or a mark.
+constexpr uint32_t kEntryReset = 1u << 31;
+constexpr uint32_t kEntryNewTrace = 1u << 30;
+constexpr uint32_t kEntryHeightMask = 0xFFFF;
+
 constexpr Color kFieldColor{0, 0, 0, 0};
 constexpr Color kOlderColor{80, 96, 80, 0};
 constexpr Color kPreviousColor{80, 132, 80, 0};
@@ -60,53 +65,67 @@ void SweepDisplay::setShape(float value) {
 }
 
 void SweepDisplay::addPoint(float value) {
-    points.push(value);
+    int32_t count = fedCount.load(std::memory_order_relaxed);
+    bool newTrace = count >= kTracePoints;
+    if (value > kNewSweepMark) {
+        value -= kNewSweepOffset;
+        newTrace = true;
+    }
+    if (newTrace) count = 0;
+    fedCount.store(count + 1, std::memory_order_relaxed);
+    // Heights outside the plot would only draw outside it; they are held at its edges.
+    const int32_t maxHeight = roundToInt(height - 1.0f);
+    const int32_t h = std::clamp(roundToInt(value * (height - 1.0f)), 0, maxHeight);
+    points.push(static_cast<uint32_t>(h) | (newTrace ? kEntryNewTrace : 0u));
 }
 
 void SweepDisplay::requestReset() {
-    resetRequested.store(true, std::memory_order_relaxed);
+    fedCount.store(0, std::memory_order_relaxed);
+    points.push(kEntryReset);
 }
 
 // ---- Traces ----------------------------------------------------------------------------------
 
-void SweepDisplay::appendPoint(float value) {
-    if (counts[current] >= kTracePoints) rotateRequested = true;
-    if (value > kNewSweepMark) {
-        value -= kNewSweepOffset;
-        rotateRequested = true;
-    }
-    if (rotateRequested) {
+void SweepDisplay::appendPoint(uint32_t entry) {
+    // A full trace rotates by itself only when the feeding side's count was lost with a point.
+    if ((entry & kEntryNewTrace) || counts[current] >= kTracePoints) {
         const int32_t reused = older;
         older = previous;
         previous = current;
         current = reused;
-        rotateRequested = false;
         counts[current] = 0;
         drawnUpTo = 0;
         curveDirty.store(true, std::memory_order_relaxed);
     }
-    // Heights outside the plot would only draw outside it; they are held at its edges.
-    const int32_t maxHeight = roundToInt(height - 1.0f);
-    traces[current][counts[current]] =
-        std::clamp(roundToInt(value * (height - 1.0f)), 0, maxHeight);
+    traces[current][counts[current]] = static_cast<int32_t>(entry & kEntryHeightMask);
     ++counts[current];
 }
 
+void SweepDisplay::clearTraces() {
+    counts[0] = counts[1] = counts[2] = 0;
+    curveDirty.store(true, std::memory_order_relaxed);
+}
+
 void SweepDisplay::drainPoints() {
-    float value = 0.0f;
-    while (points.pop(value)) appendPoint(value);
+    uint32_t entry = 0;
+    uint64_t lost = 0;
+    while (points.pop(entry, lost)) {
+        // What was drawn before the lost points is older than every sweep still held, which
+        // always include the last three whole traces: those are rebuilt from the held points.
+        if (lost != 0) clearTraces();
+        if (entry & kEntryReset) {
+            clearTraces();
+        } else {
+            appendPoint(entry);
+        }
+    }
 }
 
 // ---- Drawing ---------------------------------------------------------------------------------
 
 void SweepDisplay::redrawIfDirty(DrawContext* context) {
-    // Points that arrived before a reset request are emptied by it, as they would be if the
-    // engine had written them straight into the traces.
+    // Resets travel with the points, so a reset empties what came before it and no more.
     drainPoints();
-    if (resetRequested.exchange(false, std::memory_order_relaxed)) {
-        counts[0] = counts[1] = counts[2] = 0;
-        curveDirty.store(true, std::memory_order_relaxed);
-    }
     if (curveDirty.exchange(false, std::memory_order_relaxed)) {
         drawnUpTo = 0;
         draw(context);

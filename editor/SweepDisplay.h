@@ -44,7 +44,8 @@ protected:
 
 private:
     // The drawing side's part of adding a point: rotation and storing, on the UI thread.
-    void appendPoint(float value);
+    void appendPoint(uint32_t entry);
+    void clearTraces();
     void drainPoints();
     void drawTrace(DrawContext* context, int32_t buffer);
     void drawCurve(DrawContext* context);
@@ -59,9 +60,10 @@ private:
     std::atomic<float> shape{0.0f};
     std::atomic<float> decay{0.0f};
     std::atomic<bool> curveDirty{false};
-    std::atomic<bool> resetRequested{false};
+    // Points in the trace being fed, as the drawing side will count them: the feeding side decides
+    // where traces begin, so trace boundaries survive points that give way in the hand-over.
+    std::atomic<int32_t> fedCount{0};
     // From here on: the drawing side only.
-    bool rotateRequested = false;
     int32_t traces[3][kTracePoints] = {};
     int32_t counts[3] = {};
     int32_t drawnUpTo = 0;
@@ -72,6 +74,7 @@ private:
 
     static_assert(std::atomic<float>::is_always_lock_free);
     static_assert(std::atomic<bool>::is_always_lock_free);
+    static_assert(std::atomic<int32_t>::is_always_lock_free);
 };
 
 }  // namespace brindlet

@@ -1,46 +1,48 @@
-// The sweep point queue's claim, publish and drain steps.
+// The sweep point hand-over: stamped cells, publishing, and the reader's skip past lost entries.
 #include "editor/SweepPointQueue.h"
 
 namespace brindlet {
 
+namespace {
+// The stamp is the write position plus one, so the zeroed cells of a new queue match nothing.
+uint32_t stampOf(uint64_t position) {
+    return static_cast<uint32_t>(position + 1);
+}
+}  // namespace
+
 SweepPointQueue::SweepPointQueue() {
-    for (std::size_t i = 0; i < kCapacity; ++i) {
-        cells[i].sequence.store(i, std::memory_order_relaxed);
-        cells[i].value = 0.0f;
-    }
+    for (auto& cell : cells) cell.store(0, std::memory_order_relaxed);
 }
 
-bool SweepPointQueue::push(float value) {
-    std::size_t position = writePosition.load(std::memory_order_relaxed);
+void SweepPointQueue::push(uint32_t entry) {
+    const uint64_t position = writePosition.fetch_add(1, std::memory_order_relaxed);
+    const uint64_t word = (uint64_t{stampOf(position)} << 32) | entry;
+    cells[position & kMask].store(word, std::memory_order_release);
+}
+
+bool SweepPointQueue::pop(uint32_t& entry, uint64_t& lost) {
     for (;;) {
-        Cell& cell = cells[position & kMask];
-        const std::size_t sequence = cell.sequence.load(std::memory_order_acquire);
-        const auto difference =
-            static_cast<std::ptrdiff_t>(sequence) - static_cast<std::ptrdiff_t>(position);
-        if (difference == 0) {
-            if (writePosition.compare_exchange_weak(position, position + 1,
-                                                    std::memory_order_relaxed)) {
-                cell.value = value;
-                cell.sequence.store(position + 1, std::memory_order_release);
-                return true;
-            }
-        } else if (difference < 0) {
-            return false;  // full: the consumer has not freed this cell yet
-        } else {
-            position = writePosition.load(std::memory_order_relaxed);
+        const uint64_t written = writePosition.load(std::memory_order_relaxed);
+        if (written - readPosition > kCapacity) {
+            lostUnreported += written - kCapacity - readPosition;
+            readPosition = written - kCapacity;
         }
+        if (readPosition == written) return false;
+        const uint64_t word = cells[readPosition & kMask].load(std::memory_order_acquire);
+        const uint32_t stamp = static_cast<uint32_t>(word >> 32);
+        const uint32_t expected = stampOf(readPosition);
+        if (stamp == expected) {
+            entry = static_cast<uint32_t>(word);
+            ++readPosition;
+            lost = lostUnreported;
+            lostUnreported = 0;
+            return true;
+        }
+        // An older stamp: claimed but not yet written; it shows at the next call.
+        if (static_cast<int32_t>(stamp - expected) < 0) return false;
+        // A newer stamp: a later lap overwrote it while we got here; the write counter has moved
+        // past it by now, so the next pass skips ahead.
     }
-}
-
-bool SweepPointQueue::pop(float& value) {
-    Cell& cell = cells[readPosition & kMask];
-    const std::size_t sequence = cell.sequence.load(std::memory_order_acquire);
-    if (sequence != readPosition + 1) return false;
-    value = cell.value;
-    // Hands the cell back to producers one lap later.
-    cell.sequence.store(readPosition + kCapacity, std::memory_order_release);
-    ++readPosition;
-    return true;
 }
 
 }  // namespace brindlet

@@ -43,6 +43,17 @@ void TextEdit::setText(const char* newText) {
     if (std::strcmp(copy, text) == 0) return;
     std::memcpy(text, copy, sizeof text);
     setDirty(true);
+    if (!editField) return;
+    char shown[kTextBufferSize];
+    platform::getEditFieldText(editField, shown, kFieldLimit);
+    if (std::strcmp(shown, fieldText) != 0) return;  // typed text is left alone
+    platform::setEditFieldText(editField, text);
+    std::memcpy(fieldText, text, sizeof text);
+}
+
+void TextEdit::setRefreshText(TextRefreshFunction function, void* data) {
+    refreshText = function;
+    refreshData = data;
 }
 
 void TextEdit::getText(char* out) const {
@@ -109,7 +120,9 @@ EditFieldSpec TextEdit::fieldSpec(DrawContext* context) const {
 void TextEdit::takeFocus(DrawContext* context) {
     Frame* frame = getFrame();
     if (editField || !frame) return;
+    if (refreshText) refreshText(refreshData);
     editField = platform::createEditField(frame->getWindow(), fieldSpec(context), this);
+    if (editField) platform::getEditFieldText(editField, fieldText, kFieldLimit);
     // Without a field the control must not stay the focus view, or no click could open it again.
     if (!editField && frame->getFocusView() == this) frame->setFocusView(nullptr);
 }
@@ -118,13 +131,16 @@ void TextEdit::loseFocus(DrawContext* context) {
     Frame* frame = getFrame();
     if (!editField || !frame || frame->getFocusView() != this) return;
     frame->setFocusView(nullptr);
-    char oldText[kTextBufferSize];
-    std::memcpy(oldText, text, sizeof text);
-    platform::getEditFieldText(editField, text, kFieldLimit);
+    char typed[kTextBufferSize];
+    platform::getEditFieldText(editField, typed, kFieldLimit);
     platform::destroyEditField(editField);
+    // Only typing reports: a value that arrived while the field was open is already in `text`,
+    // and an Enter on the untouched field must not set the older one back.
+    const bool changed = std::strcmp(typed, fieldText) != 0 && std::strcmp(typed, text) != 0;
+    if (changed) std::memcpy(text, typed, sizeof text);
     // editField stays set until the report is over: the control's own drawing is still
     // suppressed while the listener runs.
-    if (std::strcmp(oldText, text) != 0) reportChange(context);
+    if (changed) reportChange(context);
     editField = nullptr;
     View* parent = getParentView();
     if (parent) {
@@ -146,11 +162,20 @@ void TextEdit::reportChange(DrawContext* context) {
     l->valueChanged(&temporary, this);
 }
 
-void TextEdit::editFieldEnter() {
+// The report may reach a host that closes the editor at once; holding the frame keeps it, and
+// this control with it, until the report has unwound.
+void TextEdit::leaveField() {
+    Frame* frame = getFrame();
+    if (frame) frame->retain();
     loseFocus(nullptr);
+    if (frame) frame->release();
+}
+
+void TextEdit::editFieldEnter() {
+    leaveField();
 }
 void TextEdit::editFieldFocusLost() {
-    loseFocus(nullptr);
+    leaveField();
 }
 
 }  // namespace brindlet

@@ -13,6 +13,24 @@ namespace {
 
 constexpr int32_t kMaxBlockSize = 1 << 16;
 
+// An argument quoted in a refusal, with control characters escaped so the refusal stays one line
+// and nothing typed reaches the terminal as a control sequence.
+std::string shown(std::string_view text) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7f) {
+            out += "\\x";
+            out += hex[u >> 4];
+            out += hex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 bool parseDouble(std::string_view text, double& value) {
     if (text.empty()) return false;
     std::string copy(text);
@@ -71,8 +89,8 @@ bool parseBits(std::string_view text, BitsRequest& bits) {
 bool applyValued(std::string_view option, std::string_view value, RenderOptions& options,
                  std::string& error) {
     auto malformed = [&](const char* expected) {
-        error = "malformed " + std::string(option) + " '" + std::string(value) + "': expected " +
-                expected;
+        error =
+            "malformed " + std::string(option) + " '" + shown(value) + "': expected " + expected;
         return false;
     };
     if (value.empty() && (option == "--plugin" || option == "--program" || option == "--plot"))
@@ -181,7 +199,7 @@ bool parseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option '" + std::string(arg) + "' (see --help)";
+            error = "unknown option '" + shown(arg) + "' (see --help)";
             return false;
         } else {
             files.emplace_back(arg);

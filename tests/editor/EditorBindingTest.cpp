@@ -2,6 +2,7 @@
 // the host see of each.
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "editor/SweepDisplay.h"
@@ -150,6 +151,55 @@ TEST_F(EditorTest, FieldTakesTypedTextOnFocusLossOrAClickElsewhereAndIgnoresNoCh
     click(Point(5, 5));  // the background
     EXPECT_EQ(headless::getEditFieldCount(), 0);
     EXPECT_EQ(host.params[kPitchEnd], 0.3f);
+}
+
+// A Pitch/ End change between two idles (automation, a note, a preset) must not leave the field
+// opening with the old text, and an Enter that typed nothing new never sets an older value back.
+TEST_F(EditorTest, EntryOpensWithTheValueInForceAndAnUntypedEnterChangesNothing) {
+    host.params[kPitchEnd] = 0.5f;
+    openAndPaint();
+    editor->idle();
+    ASSERT_EQ(entryText(), "0.5000");
+    host.calls.clear();
+    host.setParameter(kPitchEnd, 0.25f);
+    click(centreOf(kTagEndEntry));
+    NativeEditField* field = headless::getOpenEditField();
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(headless::getEditFieldState(field).text, "0.2500");
+    headless::pressEnterInEditField(field);
+    EXPECT_EQ(host.params[kPitchEnd], 0.25f);
+    EXPECT_TRUE(host.callsOf(HostCall::Automate).empty());
+
+    // Values arriving while the field is open, on the window's thread or another one, are shown
+    // by the field while nothing was typed, and stay when Enter is pressed.
+    for (const bool otherThread : {false, true}) {
+        SCOPED_TRACE(otherThread);
+        click(centreOf(kTagEndEntry));
+        field = headless::getOpenEditField();
+        ASSERT_NE(field, nullptr);
+        const float arriving = otherThread ? 0.125f : 0.75f;
+        if (otherThread) {
+            std::thread([&] { host.setParameter(kPitchEnd, arriving); }).join();
+            editor->idle();
+        } else {
+            host.setParameter(kPitchEnd, arriving);
+        }
+        EXPECT_EQ(headless::getEditFieldState(field).text, otherThread ? "0.1250" : "0.7500");
+        EXPECT_TRUE(headless::getEditFieldState(field).allSelected);
+        headless::pressEnterInEditField(field);
+        EXPECT_EQ(host.params[kPitchEnd], arriving);
+        EXPECT_TRUE(host.callsOf(HostCall::Automate).empty());
+    }
+    // Typed text is a deliberate new value and wins over one that arrived meanwhile.
+    click(centreOf(kTagEndEntry));
+    field = headless::getOpenEditField();
+    headless::typeIntoEditField(field, "0.3");
+    host.setParameter(kPitchEnd, 0.6f);
+    EXPECT_EQ(headless::getEditFieldState(field).text, "0.3");
+    headless::pressEnterInEditField(field);
+    EXPECT_EQ(host.params[kPitchEnd], 0.3f);
+    EXPECT_EQ(host.callsOf(HostCall::Automate).size(), 1u);
+    EXPECT_EQ(entryText(), "0.3000");
 }
 
 TEST_F(EditorTest, ParameterChangesWaitForIdleToBeDrawn) {

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "editor/SweepPointQueue.h"
 #include "include/vst2/aeffect.h"
 #include "shell/PluginEffect.h"
 #include "tests/editor/EditorTestSupport.h"
@@ -92,6 +93,37 @@ TEST(EditorThreadsTest, AudioThreadFeedsWhileTheWindowOpensIdlesAndCloses) {
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
     EXPECT_EQ(headless::getWindowCount(), 0);
     headless::reset();
+}
+
+// A writer far ahead of a slow reader: the reader sees entries in order only, is told exactly how
+// many gave way, and ends on the newest one; the writer never waits.
+TEST(SweepPointQueueThreadsTest, ASlowReaderSkipsAheadAndEndsOnTheNewest) {
+    static SweepPointQueue queue;
+    constexpr uint32_t kEntries = 300000;
+    std::thread writer([] {
+        for (uint32_t i = 1; i <= kEntries; ++i) queue.push(i);
+    });
+    uint32_t last = 0;
+    uint64_t accounted = 0;
+    int32_t passes = 0;
+    auto drain = [&] {
+        uint32_t entry = 0;
+        uint64_t lost = 0;
+        while (queue.pop(entry, lost)) {
+            ASSERT_EQ(uint64_t(entry - last - 1), lost) << entry << " after " << last;
+            accounted += lost + 1;
+            last = entry;
+        }
+    };
+    while (last < kEntries && passes < 100000) {
+        drain();
+        ++passes;
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    writer.join();
+    drain();
+    EXPECT_EQ(last, kEntries);
+    EXPECT_EQ(accounted, uint64_t(kEntries));
 }
 
 }  // namespace

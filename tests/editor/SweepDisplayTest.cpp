@@ -173,14 +173,48 @@ TEST_F(SweepDisplayTest, The102ndPointOrA995PointStartsANewTrace) {
     EXPECT_EQ(display->getPrevious(), second);
 }
 
-TEST_F(SweepDisplayTest, AFullQueueDropsPointsInsteadOfWaiting) {
+// Without idle for longer than the hand-over holds (a hidden window, a modal dialog), the
+// oldest points give way: the display shows the latest sweeps, as if it had been idled all along.
+TEST_F(SweepDisplayTest, WithoutIdleTheLatestSweepsWinOverTheOldest) {
+    // Eight sweeps of distinct lengths and heights, about 600 points in all.
+    const int32_t lengths[] = {90, 60, 101, 75, 80, 55, 70, 65};
+    for (int32_t s = 0; s < 8; ++s) feedSweep(0.9f - 0.1f * float(s), 0.001f, lengths[s]);
+    frame->idle();
+    const int32_t expectCurrent = lengths[7], expectPrevious = lengths[6], expectOlder = lengths[5];
+    EXPECT_EQ(currentCount(), expectCurrent);
+    EXPECT_EQ(display->getCount(display->getPrevious()), expectPrevious);
+    EXPECT_EQ(display->getCount(display->getOlder()), expectOlder);
+    EXPECT_EQ(display->getPoint(display->getCurrent(), 0), 20);  // 0.2 of 100 pixels
+    EXPECT_EQ(display->getPoint(display->getPrevious(), 0), 30);
+    EXPECT_EQ(display->getPoint(display->getOlder(), 0), 40);
+    EXPECT_EQ(at(L, B - 20), kCurrent);
+    EXPECT_EQ(at(L, B - 30), kPrevious);
+    EXPECT_EQ(at(L, B - 40), kOlder);
+}
+
+// Long sweeps rotate every 101 points counted from their mark, and a reset empties what came
+// before it but not what came after, however many points wait.
+TEST_F(SweepDisplayTest, RotationAndResetKeepTheirPlaceInALongWait) {
     for (size_t i = 0; i < SweepPointQueue::kCapacity + 50; ++i) display->addPoint(0.5f);
     frame->idle();
-    // 512 points without a new-sweep mark: five full traces and a partial sixth.
-    EXPECT_EQ(currentCount(), int32_t(SweepPointQueue::kCapacity) % 101);
+    EXPECT_EQ(currentCount(), int32_t(SweepPointQueue::kCapacity + 50) % 101);
+    EXPECT_EQ(display->getCount(display->getPrevious()), 101);
+
+    feedSweep(0.3f, 0.0f, 300);  // rotates at 101 and 202 by itself
+    display->requestReset();
+    feedSweep(0.6f, 0.0f, 40);
+    for (int32_t i = 0; i < 700; ++i) display->addPoint(i == 0 ? 99.7f : 0.7f);
+    display->requestReset();
+    feedSweep(0.8f, 0.0f, 30);
+    frame->idle();
+    EXPECT_EQ(currentCount(), 30);
+    EXPECT_EQ(display->getPoint(display->getCurrent(), 0), 80);
+    EXPECT_EQ(display->getCount(display->getPrevious()), 0);
+    EXPECT_EQ(display->getCount(display->getOlder()), 0);
     display->addPoint(99.1f);
     frame->idle();
     EXPECT_EQ(currentCount(), 1);
+    EXPECT_EQ(display->getCount(display->getPrevious()), 30);
 }
 
 }  // namespace

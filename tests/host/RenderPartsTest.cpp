@@ -77,6 +77,20 @@ TEST(RenderOptions, RefusesEmptyValuesAndFileNames) {
     }
 }
 
+// Found by fuzzing: an argument with a line break made a two-line refusal.
+TEST(RenderOptions, RefusalsQuotingAnArgumentStayOneLine) {
+    for (const std::vector<const char*>& args :
+         {std::vector<const char*>{"--\nknoinfo", "in.wav", "out.wav"},
+          std::vector<const char*>{"--block", "6\r\n4", "in.wav", "out.wav"},
+          std::vector<const char*>{"--bits=\x1b[2J", "in.wav", "out.wav"}}) {
+        RenderOptions o;
+        std::string error;
+        EXPECT_FALSE(parse(args, o, error));
+        EXPECT_EQ(error.find_first_of("\r\n\x1b"), std::string::npos) << error;
+        EXPECT_NE(error.find("\\x"), std::string::npos) << error;
+    }
+}
+
 using PluginSetupTest = test::FakeInstanceTest;
 
 TEST_F(PluginSetupTest, ProgramOutOfRangeSaysWhenThereAreNone) {

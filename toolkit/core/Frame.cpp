@@ -14,6 +14,19 @@ namespace brindlet {
 namespace {
 constexpr int32_t kViewListGrowth = 20;
 
+// Every entry from outside that may reach a control, and through it the host, holds the frame:
+// a host closing the editor from inside such a call cannot pull the frame from under it.
+class Hold {
+public:
+    explicit Hold(View* view) : view(view) { view->retain(); }
+    ~Hold() { view->release(); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+private:
+    View* view;
+};
+
 }  // namespace
 
 Frame::Frame(const Rect& bounds, void* parentWindow, FrameEditor* editor)
@@ -155,7 +168,8 @@ void Frame::redrawIfDirty(DrawContext* context) {
 }
 
 void Frame::idle() {
-    if (!isOpen || firstDraw || !window) return;
+    if (!isOpen || closing || firstDraw || !window) return;
+    Hold hold(this);
     if (!isDirty()) {
         const bool anyDirty =
             std::any_of(views, views + viewCount, [](const View* v) { return v->isDirty(); });
@@ -166,7 +180,8 @@ void Frame::idle() {
 }
 
 void Frame::redrawView(View* view) {
-    if (!window) return;
+    if (!window || closing) return;
+    Hold hold(this);
     WindowDrawContext context(this);
     if (view && containsView(view)) {
         view->draw(&context);
@@ -178,6 +193,8 @@ void Frame::redrawView(View* view) {
 // ---- Input -----------------------------------------------------------------------------------
 
 void Frame::onMouseDown(DrawContext* context, const Point& where) {
+    if (closing) return;
+    Hold hold(this);
     clearFocus();
     const ButtonState buttons = context ? context->getMouseButtons() : kButtonsNotRead;
     for (int32_t i = viewCount - 1; i >= 0; --i) {
@@ -190,6 +207,8 @@ void Frame::onMouseDown(DrawContext* context, const Point& where) {
 }
 
 int32_t Frame::offerKey(const KeyCode& key, bool down) {
+    if (closing) return -1;
+    Hold hold(this);
     auto offer = [&](View* v) { return down ? v->onKeyDown(key) : v->onKeyUp(key); };
     if (focusView) {
         const int32_t answer = offer(focusView);
@@ -210,7 +229,8 @@ int32_t Frame::onKeyUp(const KeyCode& key) {
 }
 
 bool Frame::onDrop(void** items, int32_t count, int32_t type, const Point& where) {
-    if (focusView) return false;
+    if (focusView || closing) return false;
+    Hold hold(this);
     for (int32_t i = viewCount - 1; i >= 0; --i) {
         View* view = views[i];
         if (view->isMouseEnabled() && view->bounds().contains(where) &&
@@ -222,6 +242,8 @@ bool Frame::onDrop(void** items, int32_t count, int32_t type, const Point& where
 }
 
 bool Frame::onWheel(DrawContext* context, const Point&, float distance) {
+    if (closing) return false;
+    Hold hold(this);
     Point location;
     getCursorLocation(location);
     View* target = nullptr;
@@ -254,12 +276,21 @@ int32_t Frame::endEdit(int32_t tag) {
 
 // ---- Window events ---------------------------------------------------------------------------
 
+void Frame::closeWhenReleased() {
+    closing = true;
+    release();
+}
+
 void Frame::paintRequested(NativeSurface* surface, const Rect& update) {
+    if (closing) return;
+    Hold hold(this);
     DrawContext context(this, surface, window);
     drawInRect(&context, update);
 }
 
 void Frame::buttonPressed(NativeSurface* surface, const Point& where) {
+    if (closing) return;
+    Hold hold(this);
     DrawContext context(this, surface, window);
     onMouseDown(&context, where);
 }

@@ -43,6 +43,12 @@ public:
     uint32_t getTicks() const;
     bool beginEdit(int32_t tag);
     int32_t endEdit(int32_t tag);
+    // The owner is done with the frame, perhaps from inside a call the frame is still running (a
+    // host closing the editor from a request sent during a drag): input and drawing stop, mouse
+    // buttons read as released so tracking loops end, and the frame with its window goes when
+    // the last call holding it unwinds. Takes over the owner's reference.
+    void closeWhenReleased();
+    bool isClosing() const { return closing; }
 
     int32_t getCapacity() const { return capacity; }
     bool isWindowOpen() const { return isOpen; }
@@ -71,6 +77,7 @@ private:
     bool firstDraw = true;
     bool isOpen = true;
     bool dropRegistered = false;
+    bool closing = false;
     NativeWindow* window = nullptr;
 };
 

@@ -2,6 +2,7 @@
 // fills.
 #include "toolkit/draw/DrawContext.h"
 
+#include "toolkit/core/Frame.h"
 #include "toolkit/platform/Platform.h"
 
 namespace brindlet {
@@ -116,6 +117,8 @@ ButtonState readButtonState() {
 }
 
 ButtonState DrawContext::getMouseButtons() const {
+    // A frame closed from inside its own call ends every tracking loop as a release would.
+    if (frame && frame->isClosing()) return 0;
     return readButtonState();
 }
 

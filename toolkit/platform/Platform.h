@@ -152,7 +152,7 @@ NativeEditField* createEditField(NativeWindow* window, const EditFieldSpec& spec
 void destroyEditField(NativeEditField* field);
 // Copies the field's text (at most capacity - 1 bytes, zero-terminated); returns its length.
 int32_t getEditFieldText(NativeEditField* field, char* out, int32_t capacity);
-// Replaces the field's text.
+// Replaces the field's text and selects all of it, as when the field opened.
 void setEditFieldText(NativeEditField* field, const char* text);
 
 }  // namespace platform

@@ -137,7 +137,7 @@ int32_t getEditFieldText(NativeEditField* field, char* out, int32_t capacity) {
 void setEditFieldText(NativeEditField* field, const char* text) {
     if (!isOpenField(field)) return;
     field->state.text = text ? text : "";
-    field->state.allSelected = false;
+    field->state.allSelected = true;
 }
 
 }  // namespace platform

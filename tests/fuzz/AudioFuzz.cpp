@@ -1,0 +1,78 @@
+// Fuzz target: parameter changes interleaved with processing at random block sizes, sample rates
+// and input values (NaN, infinities, denormals, huge); finite input must give bounded output.
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "tests/fuzz/FuzzEffect.h"
+#include "tests/fuzz/FuzzInput.h"
+
+using namespace brindlet;
+using namespace brindlet::fuzz;
+
+namespace {
+constexpr int32_t kMaxFrames = 8192;
+
+float rateOf(uint8_t b) {
+    static const float rates[] = {8000.0f,   11025.0f,  22050.0f, 44100.0f, 48000.0f, 96000.0f,
+                                  192000.0f, 384000.0f, 1.0f,     0.0f,     -44100.0f};
+    return rates[b % (sizeof rates / sizeof rates[0])];
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    skipEditorArtwork();
+    AEffect* e = createEffect(quietHost);
+    if (!e) return 0;
+    FuzzInput in(data, size);
+    static std::vector<float> channels[4] = {
+        std::vector<float>(kMaxFrames), std::vector<float>(kMaxFrames),
+        std::vector<float>(kMaxFrames), std::vector<float>(kMaxFrames)};
+    OutputCheck check;
+    for (int step = 0; step < 64 && !in.empty(); ++step) {
+        switch (in.byte() % 8) {
+            case 0:
+                dispatch(e, effMainsChanged, 0, 0);
+                dispatch(e, effSetSampleRate, 0, 0, nullptr, rateOf(in.byte()));
+                dispatch(e, effMainsChanged, 0, 1);
+                break;
+            case 1:
+                dispatch(e, effSetSampleRate, 0, 0, nullptr, rateOf(in.byte()));
+                break;
+            case 2:
+                dispatch(e, effSetProgram, 0, in.byte() % 20);
+                break;
+            case 3:
+            case 4:
+                e->setParameter(e, in.byte() % 16, in.value());
+                break;
+            default: {
+                const int32_t frames = in.byte() % 4 == 0 ? (in.int32() & 0x1FFF) : in.byte() % 300;
+                const uint8_t pattern = in.byte();
+                const float level = in.value();
+                check.input(level);
+                for (int c = 0; c < 2; ++c) {
+                    for (int32_t i = 0; i < frames; ++i) {
+                        channels[c][i] = (pattern & 1) && (i & 7) ? 0.0f : level;
+                    }
+                }
+                float* inputs[2] = {channels[0].data(), channels[1].data()};
+                float* outputs[2] = {channels[2].data(), channels[3].data()};
+                if (pattern & 2) {
+                    std::fill(channels[2].begin(), channels[2].begin() + frames, 0.0f);
+                    std::fill(channels[3].begin(), channels[3].begin() + frames, 0.0f);
+                    e->process(e, inputs, outputs, frames);
+                } else {
+                    e->processReplacing(e, inputs, outputs, frames);
+                }
+                for (int c = 2; c < 4; ++c) {
+                    for (int32_t i = 0; i < frames; ++i) {
+                        if (!check.accepts(channels[c][i])) std::abort();
+                    }
+                }
+            }
+        }
+    }
+    dispatch(e, effClose);
+    return 0;
+}
