@@ -155,6 +155,8 @@ void Frame::redrawIfDirty(DrawContext* context) {
 }
 
 void Frame::idle() {
+    // The window system's queue is read here, on the thread that owns the window.
+    if (window) platform::dispatchWindowEvents(window);
     if (!isOpen || firstDraw || !window) return;
     if (!isDirty()) {
         const bool anyDirty =
@@ -266,6 +268,10 @@ void Frame::buttonPressed(NativeSurface* surface, const Point& where) {
 
 void Frame::dropped(void** items, int32_t count, int32_t type, const Point& where) {
     onDrop(items, count, type, where);
+}
+
+void Frame::wheelTurned(const Point& where, float distance) {
+    onWheel(nullptr, where, distance);
 }
 
 void Frame::windowDestroyed() {
