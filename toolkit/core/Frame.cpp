@@ -168,8 +168,12 @@ void Frame::redrawIfDirty(DrawContext* context) {
 }
 
 void Frame::idle() {
-    if (!isOpen || closing || firstDraw || !window) return;
+    if (closing || !window) return;
     Hold hold(this);
+    // The window system's queue is read here, on the thread that owns the window; its handlers
+    // may close the frame, which then takes effect when this call unwinds.
+    platform::dispatchWindowEvents(window);
+    if (!isOpen || closing || firstDraw || !window) return;
     if (!isDirty()) {
         const bool anyDirty =
             std::any_of(views, views + viewCount, [](const View* v) { return v->isDirty(); });
@@ -297,6 +301,10 @@ void Frame::buttonPressed(NativeSurface* surface, const Point& where) {
 
 void Frame::dropped(void** items, int32_t count, int32_t type, const Point& where) {
     onDrop(items, count, type, where);
+}
+
+void Frame::wheelTurned(const Point& where, float distance) {
+    onWheel(nullptr, where, distance);
 }
 
 void Frame::windowDestroyed() {

@@ -61,6 +61,7 @@ private:
     void buttonPressed(NativeSurface* surface, const Point& where) override;
     void dropped(void** items, int32_t count, int32_t type, const Point& where) override;
     void windowDestroyed() override;
+    void wheelTurned(const Point& where, float distance) override;
 
     bool grow();
     int32_t indexOf(const View* view) const;

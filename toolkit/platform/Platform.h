@@ -29,6 +29,8 @@ public:
     // count the size in bytes of the block holding it.
     virtual void dropped(void** items, int32_t count, int32_t type, const Point& where) = 0;
     virtual void windowDestroyed() = 0;
+    // The wheel turned one notch up (+1) or down (-1) with the pointer at `where`.
+    virtual void wheelTurned(const Point& where, float distance) = 0;
 };
 
 // What a native edit field reports to its owner; the field may be destroyed inside either call.
@@ -140,6 +142,8 @@ uint32_t getTickCount();
 void sleepMilliseconds(uint32_t milliseconds);
 // The longest gap between the two clicks of a double click, in milliseconds.
 int32_t getDoubleClickTime();
+// Handles what the window system queued for the window: paints, clicks, wheel, drops.
+void dispatchWindowEvents(NativeWindow* window);
 // Dispatches at most one pending paint request of this thread's windows, and nothing else.
 void pumpOnePaintMessage();
 

@@ -88,6 +88,9 @@ Point getWindowOrigin(NativeWindow* window) {
     return isOpenWindow(window) ? window->origin : Point();
 }
 
+// Headless events arrive through the test controls, never queued.
+void dispatchWindowEvents(NativeWindow*) {}
+
 void pumpOnePaintMessage() {
     headless::State& s = headless::state();
     if (s.paints.empty()) return;
