@@ -2,7 +2,9 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +26,13 @@ public:
             name = ":" + std::to_string(n);
             pid = fork();
             if (pid == 0) {
+                // Gone with the test process, and off its output so a pipe reading it ends.
+                prctl(PR_SET_PDEATHSIG, SIGTERM);
+                const int quiet = open("/dev/null", O_WRONLY);
+                if (quiet >= 0) {
+                    dup2(quiet, 1);
+                    dup2(quiet, 2);
+                }
                 execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "800x600x24", "-nolisten",
                        "tcp", "-noreset", static_cast<char*>(nullptr));
                 _exit(127);

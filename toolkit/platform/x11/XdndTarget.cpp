@@ -96,24 +96,27 @@ std::string resolved(const std::string& path) {
     return error ? path : real.string();
 }
 
-void deliver(const unsigned char* data, size_t size, const XdndTarget& target,
+// False when there was nothing to hand over: no local file, or empty text.
+bool deliver(const unsigned char* data, size_t size, const XdndTarget& target,
              WindowEvents* events) {
-    if (!events) return;
+    if (!events) return false;
     if (target.dropType == 0) {
         std::vector<std::string> files = parseUriList(reinterpret_cast<const char*>(data), size);
-        if (files.empty()) return;
+        if (files.empty()) return false;
         std::vector<void*> items;
         for (std::string& f : files) {
             f = resolved(f);
             items.push_back(f.data());
         }
         events->dropped(items.data(), static_cast<int32_t>(items.size()), 0, target.where);
-        return;
+        return true;
     }
+    if (size == 0) return false;
     std::vector<char> block(size + 1, '\0');
     if (size) std::memcpy(block.data(), data, size);
     void* items[1] = {block.data()};
     events->dropped(items, static_cast<int32_t>(block.size()), 1, target.where);
+    return true;
 }
 
 void onEnter(Display* d, XdndTarget& t, const XClientMessageEvent& m) {
@@ -164,8 +167,7 @@ void onSelection(Display* d, Window self, XdndTarget& t, const XSelectionEvent& 
         if (XGetWindowProperty(d, self, s.property, 0, 1 << 20, True, AnyPropertyType, &actual,
                                &format, &count, &after, &data) == Success &&
             data && format == 8) {
-            deliver(data, count, t, events);
-            done = true;
+            done = deliver(data, count, t, events);
         }
         if (data) XFree(data);
     }

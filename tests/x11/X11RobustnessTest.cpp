@@ -1,0 +1,331 @@
+// brindlet.so's editor under Xvfb when things go wrong around it: X errors of its own making,
+// a child window destroyed behind its back, two editors at once, drops at any moment.
+// gtest first: Xlib's macros (None, Bool, Status) clash with its templates.
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "engine/ParameterIndex.h"
+#include "tests/module/ModuleTestSupport.h"
+
+// clang-format off
+#include "XdndSource.h"
+#include "XvfbServer.h"
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+// clang-format on
+
+namespace brindlet::test {
+namespace {
+
+constexpr unsigned long kHostBackground = 0x123456;
+
+XvfbServer& server() {
+    static XvfbServer s;
+    return s;
+}
+
+// The host's own error handler: counts what reaches it, per connection.
+Display* hostDisplay = nullptr;
+int hostErrors = 0;
+int foreignErrors = 0;
+int hostHandler(Display* d, XErrorEvent*) {
+    ++(d == hostDisplay ? hostErrors : foreignErrors);
+    return 0;
+}
+using ErrorHandler = int (*)(Display*, XErrorEvent*);
+ErrorHandler installedHandler() {
+    const ErrorHandler current = XSetErrorHandler(nullptr);
+    XSetErrorHandler(current);
+    return current;
+}
+
+// One plug-in instance with its editor in a host window of its own.
+struct Editor {
+    Editor(std::shared_ptr<PluginModule> module, Display* d, int x, int y) : d(d) {
+        std::string error;
+        plugin = PluginInstance::create(std::move(module), host, error);
+        if (!plugin) return;
+        plugin->start(44100.0f, 256);
+        ERect* rect = nullptr;
+        plugin->dispatcher(effEditGetRect, 0, 0, &rect, 0.0f);
+        if (!rect) return;
+        width = rect->right - rect->left;
+        height = rect->bottom - rect->top;
+        window = XCreateSimpleWindow(d, DefaultRootWindow(d), x, y, width, height, 0, 0,
+                                     kHostBackground);
+        XMapWindow(d, window);
+        XSync(d, False);
+    }
+    ~Editor() {
+        if (opened) close();
+        if (window) XDestroyWindow(d, window);
+        XSync(d, False);
+    }
+    bool open() {
+        opened = plugin->dispatcher(effEditOpen, 0, 0, reinterpret_cast<void*>(window), 0.0f) == 1;
+        return opened;
+    }
+    void close() {
+        plugin->dispatcher(effEditClose, 0, 0, nullptr, 0.0f);
+        opened = false;
+    }
+    void idle() { plugin->dispatcher(effEditIdle, 0, 0, nullptr, 0.0f); }
+    std::vector<Window> children() const {
+        Window root = 0, parent = 0, *list = nullptr;
+        unsigned int n = 0;
+        std::vector<Window> out;
+        if (XQueryTree(d, window, &root, &parent, &list, &n) && list) out.assign(list, list + n);
+        if (list) XFree(list);
+        return out;
+    }
+    // Share of sampled pixels in the area that are not the host's background.
+    double paintedShare(int left, int top, int right, int bottom) const {
+        XImage* image = XGetImage(d, window, left, top, right - left, bottom - top, AllPlanes,
+                                  ZPixmap);
+        if (!image) return 0.0;
+        int painted = 0, all = 0;
+        for (int y = 0; y < bottom - top; y += 5) {
+            for (int x = 0; x < right - left; x += 5) {
+                painted += (XGetPixel(image, x, y) & 0xffffff) != kHostBackground;
+                ++all;
+            }
+        }
+        XDestroyImage(image);
+        return all ? double(painted) / all : 0.0;
+    }
+
+    Display* d;
+    PluginHost host;
+    std::unique_ptr<PluginInstance> plugin;
+    Window window = 0;
+    int width = 0, height = 0;
+    bool opened = false;
+};
+
+void pause(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void savePng(Display* d, Window w, int width, int height, const std::string& name) {
+    XImage* image = XGetImage(d, w, 0, 0, width, height, AllPlanes, ZPixmap);
+    if (!image) return;
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    unsigned char* data = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+        for (int x = 0; x < width; ++x) row[x] = XGetPixel(image, x, y) & 0xffffff;
+    }
+    cairo_surface_mark_dirty(s);
+    XDestroyImage(image);
+    const std::string path = std::string(BRINDLET_BUILD_DIR) + "/pictures/x11/" + name + ".png";
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    cairo_surface_write_to_png(s, path.c_str());
+    cairo_surface_destroy(s);
+}
+
+class X11RobustnessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server().display) << "no Xvfb";
+        d = server().display;
+        hostDisplay = d;
+        hostErrors = foreignErrors = 0;
+        module = loadedModule();
+        ASSERT_TRUE(module);
+        previousHandler = XSetErrorHandler(hostHandler);
+    }
+    void TearDown() override { XSetErrorHandler(previousHandler); }
+
+    // Presses button 1 at root position (x, y) through XTest and releases it 100 ms later,
+    // idling meanwhile: controls read the button state when the press arrives.
+    void click(Editor& editor, int x, int y) {
+        Display* user = XOpenDisplay(server().name.c_str());
+        ASSERT_TRUE(user);
+        XTestFakeMotionEvent(user, -1, x, y, CurrentTime);
+        XTestFakeButtonEvent(user, 1, True, CurrentTime);
+        XSync(user, False);
+        std::thread release([user] {
+            pause(100);
+            XTestFakeButtonEvent(user, 1, False, CurrentTime);
+            XSync(user, False);
+        });
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+        while (std::chrono::steady_clock::now() < end) {
+            editor.idle();
+            pause(10);
+        }
+        release.join();
+        XCloseDisplay(user);
+    }
+
+    Display* d = nullptr;
+    std::shared_ptr<PluginModule> module;
+    ErrorHandler previousHandler = nullptr;
+};
+
+TEST_F(X11RobustnessTest, OwnXErrorsAreCountedQuietlyAndTheHostsHandlerStays) {
+    Editor editor(module, d, 20, 20);
+    ASSERT_TRUE(editor.plugin);
+    // A window id that names nothing: the plug-in's requests fail on its own connection.
+    EXPECT_EQ(editor.plugin->dispatcher(effEditOpen, 0, 0, reinterpret_cast<void*>(0x3fffffe),
+                                        0.0f),
+              0);
+    EXPECT_EQ(installedHandler(), &hostHandler);
+
+    ASSERT_TRUE(editor.open());
+    for (int k = 0; k < 3; ++k) editor.idle();
+    const std::vector<Window> ours = editor.children();
+    ASSERT_EQ(ours.size(), 1u);
+    // Someone destroys the plug-in's window behind its back; it keeps being idled and then closed.
+    XDestroyWindow(d, ours[0]);
+    XSync(d, False);
+    for (int k = 0; k < 5; ++k) {
+        editor.idle();
+        editor.plugin->setParameter(kPitchStart, k * 0.2f);
+        pause(10);
+    }
+    EXPECT_EQ(installedHandler(), &hostHandler);
+    editor.close();
+    EXPECT_EQ(installedHandler(), &hostHandler);
+    EXPECT_EQ(foreignErrors, 0) << "the plug-in's errors reached the host's handler";
+    EXPECT_EQ(hostErrors, 0);
+
+    // The editor opens again afterwards as if nothing had happened.
+    ASSERT_TRUE(editor.open());
+    for (int k = 0; k < 3; ++k) editor.idle();
+    EXPECT_EQ(editor.children().size(), 1u);
+    EXPECT_GT(editor.paintedShare(0, 0, editor.width, editor.height), 0.5);
+}
+
+TEST_F(X11RobustnessTest, TwoEditorsOfTwoInstancesPaintAndCloseIndependently) {
+    // The second host window overlaps the first one's lower right corner.
+    Editor first(module, d, 0, 0);
+    Editor second(module, d, 330, 235);
+    ASSERT_TRUE(first.plugin && second.plugin);
+    ASSERT_TRUE(first.open());
+    ASSERT_TRUE(second.open());
+    for (int k = 0; k < 5; ++k) {
+        first.idle();
+        second.idle();
+        pause(10);
+    }
+    EXPECT_GT(first.paintedShare(0, 0, 320, 230), 0.5);
+    EXPECT_GT(second.paintedShare(140, 130, second.width, second.height), 0.5);
+    savePng(d, DefaultRootWindow(d), 800, 600, "two-editors");
+
+    // One window class for the module, whichever instance registered it.
+    ASSERT_EQ(first.children().size(), 1u);
+    ASSERT_EQ(second.children().size(), 1u);
+    XClassHint a{}, b{};
+    ASSERT_TRUE(XGetClassHint(d, first.children()[0], &a));
+    ASSERT_TRUE(XGetClassHint(d, second.children()[0], &b));
+    EXPECT_STREQ(a.res_name, b.res_name);
+    EXPECT_STREQ(a.res_class, "Brindlet");
+    XFree(a.res_name);
+    XFree(a.res_class);
+    XFree(b.res_name);
+    XFree(b.res_class);
+
+    // Closing the first leaves the second alive: it still redraws a moved slider.
+    first.close();
+    EXPECT_TRUE(first.children().empty());
+    const double before = second.paintedShare(150, 34, 171, 155);
+    XImage* top = XGetImage(d, second.window, 150, 34, 21, 121, AllPlanes, ZPixmap);
+    second.plugin->setParameter(kPitchStart, second.plugin->getParameter(kPitchStart) > 0.5f
+                                                 ? 0.0f
+                                                 : 1.0f);
+    for (int k = 0; k < 3; ++k) {
+        second.idle();
+        pause(20);
+    }
+    XImage* moved = XGetImage(d, second.window, 150, 34, 21, 121, AllPlanes, ZPixmap);
+    int differing = 0;
+    for (int y = 0; y < 121; ++y)
+        for (int x = 0; x < 21; ++x) differing += XGetPixel(top, x, y) != XGetPixel(moved, x, y);
+    XDestroyImage(top);
+    XDestroyImage(moved);
+    EXPECT_GT(differing, 50);
+    EXPECT_GT(before, 0.5);
+    second.close();
+    EXPECT_TRUE(second.children().empty());
+    EXPECT_EQ(foreignErrors + hostErrors, 0);
+}
+
+TEST_F(X11RobustnessTest, DropsAreAnsweredAlsoWhileTheEditFieldIsOpen) {
+    constexpr int x = 40, y = 30;
+    Editor editor(module, d, x, y);
+    ASSERT_TRUE(editor.plugin && editor.open());
+    for (int k = 0; k < 3; ++k) editor.idle();
+    const auto idle = [&] { editor.idle(); };
+
+    XdndSource source(server().name);
+    DropOutcome out = source.drop(x + 200, y + 100, {"text/uri-list"}, "file:///tmp\r\n", idle);
+    EXPECT_EQ(out.awareVersion, 5);
+    EXPECT_TRUE(out.accepted);
+    EXPECT_TRUE(out.finished);
+    out = source.drop(x + 200, y + 100, {"UTF8_STRING"}, "0.5", idle);
+    EXPECT_TRUE(out.finished);
+
+    // The Pitch/ End entry's field opens over the frame; a drop arrives while it has the focus.
+    const float before = editor.plugin->getParameter(kPitchEnd);
+    click(editor, x + 405, y + 136);
+    for (int k = 0; k < 5; ++k) {
+        editor.idle();
+        pause(10);
+    }
+    ASSERT_EQ(editor.children().size(), 1u);
+    Window root = 0, parent = 0, *fields = nullptr;
+    unsigned int n = 0;
+    XQueryTree(d, editor.children()[0], &root, &parent, &fields, &n);
+    if (fields) XFree(fields);
+    ASSERT_EQ(n, 1u) << "the edit field did not open";
+    out = source.drop(x + 405, y + 136, {"UTF8_STRING"}, "0.75", idle);
+    EXPECT_TRUE(out.finished);
+    out = source.drop(x + 100, y + 100, {"text/uri-list"}, "file:///tmp\r\n", idle);
+    EXPECT_TRUE(out.finished);
+    // The field is still there and still takes the keyboard: the drop changed nothing.
+    EXPECT_EQ(editor.plugin->getParameter(kPitchEnd), before);
+    Display* user = XOpenDisplay(server().name.c_str());
+    ASSERT_TRUE(user);
+    for (KeySym k : {XK_0, XK_period, XK_2, XK_5, XK_Return}) {
+        XTestFakeKeyEvent(user, XKeysymToKeycode(user, k), True, CurrentTime);
+        XTestFakeKeyEvent(user, XKeysymToKeycode(user, k), False, CurrentTime);
+        XSync(user, False);
+        editor.idle();
+        pause(10);
+    }
+    XCloseDisplay(user);
+    for (int k = 0; k < 5; ++k) {
+        editor.idle();
+        pause(10);
+    }
+    EXPECT_NE(editor.plugin->getParameter(kPitchEnd), before);
+    editor.close();
+    EXPECT_EQ(foreignErrors + hostErrors, 0);
+}
+
+TEST_F(X11RobustnessTest, AHostThatIdlesEvery100MsStillGetsItsWindowRepainted) {
+    Editor editor(module, d, 10, 10);
+    ASSERT_TRUE(editor.open());
+    editor.idle();
+    // Hide and show the host's window: everything must be exposed and painted again.
+    XUnmapWindow(d, editor.window);
+    XSync(d, False);
+    XMapWindow(d, editor.window);
+    XSync(d, False);
+    pause(100);
+    editor.idle();
+    XSync(d, False);
+    EXPECT_GT(editor.paintedShare(0, 0, editor.width, editor.height), 0.5);
+}
+
+}  // namespace
+}  // namespace brindlet::test

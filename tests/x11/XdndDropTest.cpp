@@ -1,0 +1,223 @@
+// Files and text dragged from another X client onto a frame window under Xvfb arrive at the frame's
+// drop dispatch with the right type, count, names and location; the source hears the right answers.
+// gtest first: Xlib's macros (None, Bool, Status) clash with its templates.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "toolkit/core/Frame.h"
+
+// clang-format off
+#include "XdndSource.h"
+#include "XvfbServer.h"
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+// clang-format on
+
+namespace brindlet::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kHostX = 50;
+constexpr int kHostY = 60;
+
+XvfbServer& server() {
+    static XvfbServer s;
+    return s;
+}
+
+struct Delivery {
+    int32_t type = -1;
+    int32_t count = 0;
+    Point where;
+    std::vector<std::string> files;
+    std::string text;
+};
+
+// A view that takes every drop inside its bounds and remembers what came.
+class DropCatcher : public View {
+public:
+    explicit DropCatcher(const Rect& r) : View(r) {}
+    bool onDrop(void** items, int32_t count, int32_t type, const Point& where) override {
+        Delivery got;
+        got.type = type;
+        got.count = count;
+        got.where = where;
+        if (type == 0) {
+            for (int32_t i = 0; i < count; ++i) got.files.emplace_back(static_cast<char*>(items[i]));
+        } else {
+            got.text = static_cast<char*>(items[0]);
+        }
+        deliveries.push_back(got);
+        return true;
+    }
+    std::vector<Delivery> deliveries;
+};
+
+class XdndDropTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server().display) << "no Xvfb";
+        d = server().display;
+        host = XCreateSimpleWindow(d, DefaultRootWindow(d), kHostX, kHostY, 465, 360, 0, 0, 0);
+        XMapWindow(d, host);
+        XSync(d, False);
+        frame = new Frame(Rect(0, 0, 465, 360), reinterpret_cast<void*>(host), nullptr);
+        ASSERT_TRUE(frame->getWindow());
+        catcher = new DropCatcher(Rect(100, 50, 300, 250));
+        frame->addView(catcher);
+        dir = fs::temp_directory_path() / ("brindlet-drop-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        dir = fs::canonical(dir);
+    }
+    void TearDown() override {
+        delete frame;  // destroys the catcher too
+        if (host) XDestroyWindow(d, host);
+        XSync(d, False);
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+    // Drops at window position (x, y) of the frame.
+    DropOutcome dropAt(int x, int y, const std::vector<std::string>& types,
+                       const std::string& data, bool dropEvenIfRefused = false) {
+        XdndSource source(server().name);
+        return source.drop(kHostX + x, kHostY + y, types, data, [this] { frame->idle(); },
+                           "XdndActionCopy", dropEvenIfRefused);
+    }
+    fs::path touch(const std::string& name) {
+        const fs::path p = dir / name;
+        std::ofstream(p) << "x";
+        return p;
+    }
+
+    Display* d = nullptr;
+    Window host = 0;
+    Frame* frame = nullptr;
+    DropCatcher* catcher = nullptr;
+    fs::path dir;
+};
+
+TEST_F(XdndDropTest, FileListArrivesAsLocalNamesWithLinksResolved) {
+    const fs::path plain = touch("take one%.wav");
+    const fs::path target = touch("target.wav");
+    fs::create_symlink(target, dir / "link.wav");
+    const std::string uris = "# dragged from a file manager\r\n"
+                             "file://" + dir.string() + "/take%20one%25.wav\r\n"
+                             "file://localhost" + dir.string() + "/link.wav\r\n"
+                             "http://example.org/not-local.wav\r\n";
+
+    const DropOutcome out = dropAt(120, 70, {"text/uri-list"}, uris);
+
+    EXPECT_EQ(out.awareVersion, 5);
+    EXPECT_TRUE(out.accepted);
+    EXPECT_EQ(out.requestedType, "text/uri-list");
+    EXPECT_TRUE(out.finished);
+    EXPECT_TRUE(out.finishedAccepted);
+    ASSERT_EQ(catcher->deliveries.size(), 1u);
+    const Delivery& got = catcher->deliveries[0];
+    EXPECT_EQ(got.type, 0);
+    EXPECT_EQ(got.count, 2);
+    EXPECT_EQ(got.files, (std::vector<std::string>{plain.string(), target.string()}));
+    EXPECT_EQ(got.where, Point(120, 70));
+}
+
+TEST_F(XdndDropTest, TextOfEveryTextTypeArrivesAsTypeOneWithItsBlockSize) {
+    const std::string text = "h\xc3\xa9llo";  // UTF-8, as the source offers it
+    for (const char* type : {"UTF8_STRING", "text/plain;charset=utf-8", "text/plain"}) {
+        SCOPED_TRACE(type);
+        catcher->deliveries.clear();
+        const DropOutcome out = dropAt(250, 200, {"application/x-other", type}, text);
+        EXPECT_TRUE(out.accepted);
+        EXPECT_EQ(out.requestedType, type);
+        EXPECT_TRUE(out.finishedAccepted);
+        ASSERT_EQ(catcher->deliveries.size(), 1u);
+        const Delivery& got = catcher->deliveries[0];
+        EXPECT_EQ(got.type, 1);
+        EXPECT_EQ(got.text, text);
+        EXPECT_GE(got.count, static_cast<int32_t>(text.size()));
+        EXPECT_EQ(got.where, Point(250, 200));
+    }
+}
+
+TEST_F(XdndDropTest, FilesArePreferredWhenMoreThanThreeTypesAreOffered) {
+    const fs::path f = touch("a.wav");
+    const DropOutcome out =
+        dropAt(150, 100, {"text/plain", "UTF8_STRING", "image/png", "text/uri-list"},
+               "file://" + f.string() + "\n");
+    EXPECT_EQ(out.requestedType, "text/uri-list");
+    ASSERT_EQ(catcher->deliveries.size(), 1u);
+    EXPECT_EQ(catcher->deliveries[0].files, (std::vector<std::string>{f.string()}));
+}
+
+TEST_F(XdndDropTest, StatusIsCopyWithControlHeldAndMoveOtherwise) {
+    const fs::path f = touch("b.wav");
+    const std::string uri = "file://" + f.string();
+    DropOutcome out = dropAt(150, 100, {"text/uri-list"}, uri);
+    EXPECT_EQ(out.statusAction, "XdndActionMove");
+    EXPECT_EQ(out.finishedAction, "XdndActionMove");
+
+    Display* keys = XOpenDisplay(server().name.c_str());
+    ASSERT_TRUE(keys);
+    const unsigned int control = XKeysymToKeycode(keys, XK_Control_L);
+    XTestFakeKeyEvent(keys, control, True, CurrentTime);
+    XSync(keys, False);
+    out = dropAt(150, 100, {"text/uri-list"}, uri);
+    XTestFakeKeyEvent(keys, control, False, CurrentTime);
+    XCloseDisplay(keys);
+    EXPECT_EQ(out.statusAction, "XdndActionCopy");
+    EXPECT_EQ(out.finishedAction, "XdndActionCopy");
+    EXPECT_EQ(catcher->deliveries.size(), 2u);
+}
+
+TEST_F(XdndDropTest, UnknownTypesAreRefusedAndEmptyOrRemoteDataDeliversNothing) {
+    DropOutcome out = dropAt(150, 100, {"image/png"}, "PNG", true);
+    EXPECT_TRUE(out.statusSeen);
+    EXPECT_FALSE(out.accepted);
+    EXPECT_EQ(out.statusAction, "");
+    EXPECT_FALSE(out.dataRequested);
+    EXPECT_TRUE(out.finished);
+    EXPECT_FALSE(out.finishedAccepted);
+
+    out = dropAt(150, 100, {"text/uri-list"}, "http://example.org/a.wav\r\n");
+    EXPECT_TRUE(out.finished);
+    EXPECT_FALSE(out.finishedAccepted);
+    out = dropAt(150, 100, {"UTF8_STRING"}, "");
+    EXPECT_TRUE(out.finished);
+    EXPECT_FALSE(out.finishedAccepted);
+    EXPECT_TRUE(catcher->deliveries.empty());
+}
+
+TEST_F(XdndDropTest, TheFrameDecidesWhereNobodyTakesItOrAViewHasTheFocus) {
+    // Outside the catcher: the frame finds no taker, the conversation still ends properly.
+    DropOutcome out = dropAt(20, 300, {"UTF8_STRING"}, "text");
+    EXPECT_TRUE(out.finished);
+    EXPECT_TRUE(catcher->deliveries.empty());
+
+    frame->setFocusView(catcher);
+    out = dropAt(150, 100, {"UTF8_STRING"}, "text");
+    EXPECT_TRUE(out.finished);
+    EXPECT_TRUE(catcher->deliveries.empty());
+    frame->setFocusView(nullptr);
+
+    out = dropAt(150, 100, {"UTF8_STRING"}, "text");
+    EXPECT_EQ(catcher->deliveries.size(), 1u);
+}
+
+TEST_F(XdndDropTest, NoTargetAfterTheDropTargetIsRevokedOrTheFrameIsGone) {
+    delete frame;
+    frame = nullptr;
+    XdndSource source(server().name);
+    const DropOutcome out =
+        source.drop(kHostX + 150, kHostY + 100, {"UTF8_STRING"}, "text", [] {}, "XdndActionCopy");
+    EXPECT_EQ(out.target, 0u);
+    frame = new Frame(Rect(0, 0, 465, 360), reinterpret_cast<void*>(host), nullptr);
+}
+
+}  // namespace
+}  // namespace brindlet::test
