@@ -264,6 +264,11 @@ void Frame::buttonPressed(NativeSurface* surface, const Point& where) {
     onMouseDown(&context, where);
 }
 
+void Frame::wheelTurned(NativeSurface* surface, const Point& where, float distance) {
+    DrawContext context(this, surface, window);
+    onWheel(&context, where, distance);
+}
+
 void Frame::dropped(void** items, int32_t count, int32_t type, const Point& where) {
     onDrop(items, count, type, where);
 }

@@ -29,6 +29,9 @@ public:
     // count the size in bytes of the block holding it.
     virtual void dropped(void** items, int32_t count, int32_t type, const Point& where) = 0;
     virtual void windowDestroyed() = 0;
+    // The wheel turned by `distance` notches (positive away from the user) over window position
+    // `where`; backends without a wheel never call it.
+    virtual void wheelTurned(NativeSurface*, const Point&, float) {}
 };
 
 // What a native edit field reports to its owner; the field may be destroyed inside either call.
