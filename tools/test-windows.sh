@@ -16,8 +16,22 @@ run_suites() {
     if [ ! -d "$WINEPREFIX" ]; then
         "$loader" wineboot -i >/dev/null 2>&1 || true
     fi
-    ctest --preset "$preset"
+    local status=0
+    ctest --preset "$preset" || status=$?
+    pictures "$preset"
+    return $status
     /usr/lib/wine/wineserver -k 2>/dev/null || true
+}
+
+# The editor's screenshots as PNG, and how far they are from the Linux pictures of the same state.
+pictures() {
+    local folder="build-$1/pictures/windows"
+    [ -d "$folder" ] || return 0
+    python3 tools/bmp-to-png.py "$folder"/*.bmp
+    if [ -f build/pictures/editor/editor-preset-0.png ]; then
+        python3 tools/bmp-to-png.py --compare "$folder/editor-preset-0.png" \
+            build/pictures/editor/editor-preset-0.png
+    fi
 }
 
 main() {
