@@ -205,8 +205,9 @@ TEST_F(WindowsEditor, PitchStartDragMakesBeginAutomateEndInOrder) {
     const int32_t y0 = 34 + static_cast<int32_t>((1.0f - startValue) * 100.0f) + 10;
     play([&] {
         mouse(0, screenX(x), screenY(y0));
-        Sleep(50);
+        Sleep(150);
         mouse(MOUSEEVENTF_LEFTDOWN, screenX(x), screenY(y0));
+        Sleep(150);
         for (int32_t step = 1; step <= 10; ++step) {
             Sleep(30);
             mouse(0, screenX(x), screenY(y0 + 3 * step));
