@@ -162,7 +162,8 @@ TEST_F(ModuleRecordTest, WildIndicesAndNullPointersChangeNothing) {
     }
     // The last one does not fit 32 bits where intptr_t is 64 bits wide; on 32-bit builds the
     // smallest value takes its place.
-    const intptr_t huge = sizeof(intptr_t) > 4 ? static_cast<intptr_t>(int64_t{1} << 40) : INTPTR_MIN;
+    const intptr_t huge =
+        sizeof(intptr_t) > 4 ? static_cast<intptr_t>(int64_t{1} << 40) : INTPTR_MIN;
     for (intptr_t program : {intptr_t{-1}, intptr_t{16}, intptr_t{INT_MAX}, huge})
         dispatch(effSetProgram, 0, program);
     const std::set<int32_t> readsPointer = {effSetProgramName,

@@ -265,7 +265,8 @@ private:
 
 std::vector<char> dropFilesBlock(const std::vector<std::string>& names) {
     std::vector<char> bytes(sizeof(DROPFILES));
-    for (const std::string& n : names) bytes.insert(bytes.end(), n.c_str(), n.c_str() + n.size() + 1);
+    for (const std::string& n : names)
+        bytes.insert(bytes.end(), n.c_str(), n.c_str() + n.size() + 1);
     bytes.push_back('\0');
     DROPFILES header{};
     header.pFiles = sizeof(DROPFILES);

@@ -1,8 +1,7 @@
 // The built Brindlet.dll's editor in a real Win32 host window under Wine: SendInput gestures, the
 // host requests they make, screenshots, two editors at once and GDI/USER objects over many opens.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <atomic>

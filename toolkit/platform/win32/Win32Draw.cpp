@@ -1,4 +1,5 @@
-// GDI drawing: DIB-section offscreen surfaces, pens, brushes, fonts by name, images and keyed blits.
+// GDI drawing: DIB-section offscreen surfaces, pens, brushes, fonts by name, images and keyed
+// blits.
 #include <algorithm>
 #include <atomic>
 #include <cstring>

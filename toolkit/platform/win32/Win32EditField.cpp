@@ -82,15 +82,16 @@ NativeEditField* createEditField(NativeWindow* window, const EditFieldSpec& spec
     field->backColor = win32::colorRef(spec.backColor);
     field->backBrush = CreateSolidBrush(field->backColor);
     const FontDescription& f = spec.font;
-    field->font = CreateFontA(f.height, 0, 0, 0, f.weight, f.italic, f.underline, FALSE,
-                              ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              DEFAULT_QUALITY, static_cast<DWORD>(f.pitchAndFamily),
-                              (f.face && f.face[0]) ? f.face : "Arial");
-    if (field->font) SendMessageA(field->edit, WM_SETFONT, reinterpret_cast<WPARAM>(field->font), 0);
+    field->font =
+        CreateFontA(f.height, 0, 0, 0, f.weight, f.italic, f.underline, FALSE, ANSI_CHARSET,
+                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    static_cast<DWORD>(f.pitchAndFamily), (f.face && f.face[0]) ? f.face : "Arial");
+    if (field->font)
+        SendMessageA(field->edit, WM_SETFONT, reinterpret_cast<WPARAM>(field->font), 0);
     if (spec.maxLength > 0) SendMessageA(field->edit, EM_LIMITTEXT, spec.maxLength, 0);
     SetWindowLongPtrA(field->edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(field));
-    field->previousProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        field->edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&editFieldProc)));
+    field->previousProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(field->edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&editFieldProc)));
     SendMessageA(field->edit, EM_SETSEL, 0, -1);
     // Events start after the field has the focus, so taking it reports nothing.
     SetFocus(field->edit);
@@ -102,7 +103,8 @@ void destroyEditField(NativeEditField* field) {
     if (!field) return;
     field->events = nullptr;  // losing the focus while it goes is no commit
     if (IsWindow(field->edit)) {
-        SetWindowLongPtrA(field->edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(field->previousProc));
+        SetWindowLongPtrA(field->edit, GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(field->previousProc));
         SetWindowLongPtrA(field->edit, GWLP_USERDATA, 0);
         DestroyWindow(field->edit);
     }

@@ -9,9 +9,9 @@ namespace brindlet {
 
 struct NativeSurface {
     HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;       // offscreen only: the DIB section drawn into
+    HBITMAP bitmap = nullptr;  // offscreen only: the DIB section drawn into
     HGDIOBJ previousBitmap = nullptr;
-    void* pixels = nullptr;         // offscreen only: top-down 32-bit rows
+    void* pixels = nullptr;  // offscreen only: top-down 32-bit rows
     int32_t width = 0;
     int32_t height = 0;
 };
