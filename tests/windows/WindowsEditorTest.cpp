@@ -292,6 +292,29 @@ TEST_F(WindowsEditor, TwoEditorsShareOneClassAndOpenCloseLeaksNothing) {
     dispatch(effEditOpen, 0, 0, hostWindow);  // TearDown closes it
 }
 
+TEST_F(WindowsEditor, TheDllLoadedUnderASecondNameRegistersItsOwnClass) {
+    const std::string copy = std::string(BRINDLET_BUILD_DIR) + "/pictures/Brindlet-copy.dll";
+    CreateDirectoryA((std::string(BRINDLET_BUILD_DIR) + "/pictures").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(modulePath().c_str(), copy.c_str(), FALSE));
+    {
+        std::string error;
+        auto module = PluginModule::load(copy, error);
+        ASSERT_TRUE(module) << error;
+        PluginHost otherHost;
+        auto other = PluginInstance::create(module, otherHost, error);
+        ASSERT_TRUE(other) << error;
+        HWND otherWindow = createHostWindow(width, height, kHostLeft + 40);
+        ASSERT_EQ(other->dispatcher(effEditOpen, 0, 0, otherWindow), 1);
+        char first[64] = "", second[64] = "";
+        GetClassNameA(GetWindow(hostWindow, GW_CHILD), first, sizeof(first));
+        GetClassNameA(GetWindow(otherWindow, GW_CHILD), second, sizeof(second));
+        EXPECT_STRNE(first, second);
+        other->dispatcher(effEditClose);
+        DestroyWindow(otherWindow);
+    }
+    DeleteFileA(copy.c_str());
+}
+
 TEST_F(WindowsEditor, HostWindowDestroyedBeforeCloseAndNullParentAreSafe) {
     DestroyWindow(hostWindow);
     hostWindow = nullptr;
