@@ -229,6 +229,20 @@ TEST_F(WindowsEditor, PitchStartDragMakesBeginAutomateEndInOrder) {
     EXPECT_TRUE(screenshot("editor-pitch-start-dragged"));
 }
 
+TEST_F(WindowsEditor, TheWheelOverASliderMovesIt) {
+    const float before = plugin->getParameter(kPitchEnd);
+    play([&] {
+        mouse(0, screenX(297), screenY(94));
+        Sleep(150);
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.mouseData = static_cast<DWORD>(-2 * WHEEL_DELTA);
+        in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+        SendInput(1, &in, sizeof(in));
+    });
+    EXPECT_NE(plugin->getParameter(kPitchEnd), before);
+}
+
 TEST_F(WindowsEditor, PitchEndEntryTypedAndCommittedWithEnter) {
     play([&] {
         mouse(0, screenX(406), screenY(136));
