@@ -71,6 +71,8 @@ public:
         ASSERT_NE(hostWindow, nullptr);
         ASSERT_EQ(dispatch(effEditOpen, 0, 0, hostWindow), 1);
         SetTimer(hostWindow, kIdleTimer, 20, nullptr);
+        // Typed keys go to the foreground window's focus.
+        SetForegroundWindow(hostWindow);
         pump(300);
     }
     void TearDown() override {
@@ -184,7 +186,7 @@ TEST_F(WindowsEditor, OpensInTheHostWindowAndShowsTheProgramAndAPreset) {
         mouse(0, screenX(97), screenY(335));
         Sleep(50);
         mouse(MOUSEEVENTF_LEFTDOWN, screenX(97), screenY(335));
-        Sleep(80);
+        Sleep(300);
         mouse(MOUSEEVENTF_LEFTUP, screenX(97), screenY(335));
     });
     int32_t automated = 0;
@@ -244,13 +246,24 @@ TEST_F(WindowsEditor, TheWheelOverASliderMovesIt) {
 }
 
 TEST_F(WindowsEditor, PitchEndEntryTypedAndCommittedWithEnter) {
+    // An inactive host window activated by the click would take the focus from the new field.
+    SetForegroundWindow(hostWindow);
+    SetActiveWindow(hostWindow);
+    SetFocus(hostWindow);
+    pump(200);
     play([&] {
         mouse(0, screenX(406), screenY(136));
         Sleep(50);
+        // The press is read with the buttons' state when the window handles it: hold the
+        // button until the field is there to take the keys.
         mouse(MOUSEEVENTF_LEFTDOWN, screenX(406), screenY(136));
-        Sleep(60);
+        HWND frame = GetWindow(hostWindow, GW_CHILD);
+        for (int32_t wait = 0; wait < 150 && !FindWindowExA(frame, nullptr, "EDIT", nullptr);
+             ++wait) {
+            Sleep(20);
+        }
         mouse(MOUSEEVENTF_LEFTUP, screenX(406), screenY(136));
-        Sleep(300);
+        Sleep(200);
         for (WORD k : {WORD('0'), WORD(VK_OEM_PERIOD), WORD('2'), WORD('5')}) {
             key(k);
             Sleep(40);
