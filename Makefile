@@ -6,7 +6,7 @@ SOAK_SECONDS ?= 600
 # brindlet.so itself is not built there: clang leaves its sanitizer runtime out of modules.
 FUZZ_TARGETS = fuzz_dispatcher fuzz_events fuzz_audio fuzz_bmp fuzz_entry fuzz_render_options fuzz_midi_file
 
-.PHONY: deps build demo test test-release test-asan test-tsan test-fuzz build-fuzz-targets fuzz soak bench clean
+.PHONY: deps build demo test test-release test-asan test-tsan test-fuzz build-fuzz-targets fuzz soak test-windows windows bench clean
 
 deps:
 	bash tools/install-deps.sh
@@ -18,7 +18,7 @@ build: deps
 demo: build
 	./build/host/brindlet-render
 
-test: test-release test-asan test-tsan test-fuzz
+test: test-release test-asan test-tsan test-fuzz test-windows
 
 test-release: build
 	ctest --preset release -j $(JOBS)
@@ -53,10 +53,21 @@ soak: deps
 	BRINDLET_SOAK_SECONDS=$(SOAK_SECONDS) build-asan/tests/module/host_abuse_test
 	BRINDLET_SOAK_SECONDS=$(SOAK_SECONDS) build-tsan/tests/module/host_abuse_test
 
+# Brindlet.dll for 64-bit and 32-bit Windows, cross-built with mingw-w64.
+windows: deps
+	cmake --preset win64 >/dev/null
+	cmake --build --preset win64 -j $(JOBS)
+	cmake --preset win32 >/dev/null
+	cmake --build --preset win32 -j $(JOBS)
+
+# The Windows suites under Wine, on a virtual X display.
+test-windows: windows
+	bash tools/test-windows.sh
+
 bench: build
 	@found=0; for b in build/bench/*/bench_*; do \
 		[ -x "$$b" ] || continue; found=1; echo "== $$b"; "$$b" || exit 1; \
 	done; [ $$found = 1 ] || { echo "make bench: no benchmark programs under build/bench/*/" >&2; exit 1; }
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz out
+	rm -rf build build-asan build-tsan build-fuzz build-win64 build-win32 out

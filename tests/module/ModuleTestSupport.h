@@ -14,7 +14,11 @@
 namespace brindlet::test {
 
 inline std::string modulePath() {
+#ifdef _WIN32
+    return std::string(BRINDLET_BUILD_DIR) + "/Brindlet.dll";
+#else
     return std::string(BRINDLET_BUILD_DIR) + "/brindlet.so";
+#endif
 }
 
 // One load per process, kept until exit: pixman (under cairo) allocates tables when it is loaded

@@ -299,11 +299,20 @@ void Frame::buttonPressed(NativeSurface* surface, const Point& where) {
     onMouseDown(&context, where);
 }
 
+void Frame::wheelTurned(NativeSurface* surface, const Point& where, float distance) {
+    if (closing) return;
+    Hold hold(this);
+    DrawContext context(this, surface, window);
+    onWheel(&context, where, distance);
+}
+
 void Frame::dropped(void** items, int32_t count, int32_t type, const Point& where) {
     onDrop(items, count, type, where);
 }
 
 void Frame::wheelTurned(const Point& where, float distance) {
+    if (closing) return;
+    Hold hold(this);
     onWheel(nullptr, where, distance);
 }
 

@@ -59,6 +59,7 @@ public:
 private:
     void paintRequested(NativeSurface* surface, const Rect& update) override;
     void buttonPressed(NativeSurface* surface, const Point& where) override;
+    void wheelTurned(NativeSurface* surface, const Point& where, float distance) override;
     void dropped(void** items, int32_t count, int32_t type, const Point& where) override;
     void windowDestroyed() override;
     void wheelTurned(const Point& where, float distance) override;

@@ -29,8 +29,11 @@ public:
     // count the size in bytes of the block holding it.
     virtual void dropped(void** items, int32_t count, int32_t type, const Point& where) = 0;
     virtual void windowDestroyed() = 0;
-    // The wheel turned one notch up (+1) or down (-1) with the pointer at `where`.
-    virtual void wheelTurned(const Point& where, float distance) = 0;
+    // The wheel turned by `distance` notches (positive away from the user) over window position
+    // `where`; backends without a wheel never call it. Backends that draw a wheel response on
+    // their own surface pass it; the others let the frame open its own drawing context.
+    virtual void wheelTurned(NativeSurface*, const Point&, float) {}
+    virtual void wheelTurned(const Point&, float) {}
 };
 
 // What a native edit field reports to its owner; the field may be destroyed inside either call.

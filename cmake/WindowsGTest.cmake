@@ -1,0 +1,10 @@
+# GoogleTest for the mingw builds, from the sources Debian ships (there is no mingw package of it).
+set(BRINDLET_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+if(BRINDLET_TESTS AND NOT TARGET gtest)
+  add_subdirectory(${BRINDLET_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  foreach(t gtest gtest_main gmock gmock_main)
+    target_compile_options(${t} PRIVATE -w)
+  endforeach()
+endif()
