@@ -1,7 +1,8 @@
 # The two commands of the README: `make demo` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build demo test test-release test-asan test-tsan bench clean
+.PHONY: deps build demo test test-release test-asan test-tsan test-install bench clean \
+        dist install install-user package package-windows
 
 deps:
 	bash tools/install-deps.sh
@@ -13,7 +14,7 @@ build: deps
 demo: build
 	./build/host/brindlet-render
 
-test: test-release test-asan test-tsan
+test: test-release test-asan test-tsan test-install
 
 test-release: build
 	ctest --preset release -j $(JOBS)
@@ -28,8 +29,40 @@ test-tsan: deps
 	cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
 
+# The plain build a packager makes: Release, no tests, installed into a scratch DESTDIR and checked.
+test-install: build
+	JOBS=$(JOBS) bash tests/install/check-install.sh build/host/brindlet-render
+
+# What gets installed and packaged: a Release build of the plug-in and brindlet-render only.
+PREFIX ?= /usr/local
+DIST := build-dist
+dist: deps
+	cmake -S . -B $(DIST) -DCMAKE_BUILD_TYPE=Release -DBRINDLET_TESTS=OFF -DBRINDLET_BENCH=OFF \
+	  -DBRINDLET_TOOLS=OFF >/dev/null
+	cmake --build $(DIST) -j $(JOBS)
+
+install: dist
+	cmake --install $(DIST) --prefix $(PREFIX)
+
+# Into ~/.vst, without root; a new file renamed into place so a running host keeps its copy.
+install-user: dist
+	mkdir -p $(HOME)/.vst
+	strip --strip-unneeded --remove-section=.comment --remove-section=.note \
+	  -o $(HOME)/.vst/.brindlet.so.new $(DIST)/brindlet.so
+	mv -f $(HOME)/.vst/.brindlet.so.new $(HOME)/.vst/brindlet.so
+	@echo "installed $(HOME)/.vst/brindlet.so"
+
+package: dist
+	cd $(DIST) && cpack -B $(CURDIR)/out/package >/dev/null
+	mv -f out/package/brindlet_*.deb out/
+	@ls out/brindlet_*.deb
+
+# Both Windows plug-ins and a read-me in one zip, once build-win64 and build-win32 hold them.
+package-windows:
+	cmake -DSOURCE_DIR=$(CURDIR) -DOUT_DIR=$(CURDIR)/out -P cmake/PackageWindows.cmake
+
 bench: build
 	for b in build/bench/bench_*; do $$b; done
 
 clean:
-	rm -rf build build-asan build-tsan out
+	rm -rf build build-asan build-tsan $(DIST) out
