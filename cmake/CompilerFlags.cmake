@@ -9,6 +9,10 @@ endif()
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   add_compile_options(-msse2 -mfpmath=sse)
 endif()
+# -O3 measured no faster than -O2 on the engine benchmark, so Release builds use -O2 as well.
+foreach(lang C CXX)
+  string(REPLACE "-O3" "-O2" CMAKE_${lang}_FLAGS_RELEASE "${CMAKE_${lang}_FLAGS_RELEASE}")
+endforeach()
 include_directories(${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
 
 if(BRINDLET_SANITIZE)

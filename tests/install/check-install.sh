@@ -57,6 +57,9 @@ page="$(MANWIDTH=80 man --warnings -l "$manpage" 2>"$work/man.err")" || fail "ma
 [ -s "$work/man.err" ] && fail "man warnings: $(cat "$work/man.err")"
 grep -q -- "--plugin PATH" <<<"$page" || fail "manual page lacks the options"
 
+echo "-- Ardour runs the installed plug-in"
+bash "$source_dir/tests/ardour/check-ardour.sh" "$prefix/lib/vst" || fail "Ardour check"
+
 if ((failures)); then
   echo "install check: $failures failure(s)" >&2
   exit 1
