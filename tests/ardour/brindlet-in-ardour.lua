@@ -38,13 +38,19 @@ for channel = 0, 1 do
 end
 track:monitoring_control():set_value(ARDOUR.MonitorChoice.MonitorInput,
                                      PBD.GroupControlDisposition.NoGroup)
+-- Half dry, so the output is never silent while the wet part waits for its next take.
+if not ARDOUR.LuaAPI.set_processor_param(processor, 12, 0.5) then fail("could not set Mix") end
 for _ = 1, 50 do ARDOUR.LuaAPI.wait_for_process_callback(1, 1) end
-sleep(1)  -- the meter is read outside the process thread
 
 -- Timing statistics exist only once the plug-in has run enough cycles; the meter after it shows
--- that audio came out.
+-- that audio came out (read outside the process thread, so it is polled).
 local timed, times = insert:get_stats(0, 0, 0, 0)
-local level = track:peak_meter():meter_level(0, ARDOUR.MeterType.MeterPeak)
+local level = -math.huge
+for _ = 1, 50 do
+  level = track:peak_meter():meter_level(0, ARDOUR.MeterType.MeterPeak)
+  if level > -60 then break end
+  ARDOUR.LuaAPI.usleep(100000)
+end
 print(string.format("processed: %s, %.0f us average per cycle, output peak %.1f dBFS",
                     tostring(timed), times[3], level))
 if not timed then fail("Ardour ran no process cycles through Brindlet") end
