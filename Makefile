@@ -53,8 +53,11 @@ install-user: dist
 	@echo "installed $(HOME)/.vst/brindlet.so"
 
 package: dist
-	cd $(DIST) && cpack -B $(CURDIR)/out/package >/dev/null
+	mkdir -p out/package
+	cd $(DIST) && cpack -B $(CURDIR)/out/package >$(CURDIR)/out/package/cpack.log 2>&1 || \
+	  { cat $(CURDIR)/out/package/cpack.log; false; }
 	mv -f out/package/brindlet_*.deb out/
+	rm -rf out/package
 	@ls out/brindlet_*.deb
 
 # Both Windows plug-ins and a read-me in one zip, once build-win64 and build-win32 hold them.
