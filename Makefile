@@ -65,7 +65,9 @@ package-windows:
 	cmake -DSOURCE_DIR=$(CURDIR) -DOUT_DIR=$(CURDIR)/out -P cmake/PackageWindows.cmake
 
 bench: build
-	for b in build/bench/bench_*; do $$b; done
+	@found=0; for b in build/bench/*/bench_*; do \
+		[ -x "$$b" ] || continue; found=1; echo "== $$b"; "$$b" || exit 1; \
+	done; [ $$found = 1 ] || { echo "make bench: no benchmark programs under build/bench/*/" >&2; exit 1; }
 
 clean:
 	rm -rf build build-asan build-tsan $(DIST) out

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/EngineMath.h"
+#include "engine/FramePath.h"
 #include "engine/StereoSample.h"
 
 namespace brindlet {
@@ -158,6 +159,39 @@ void Engine::runDry(const float* const* inputs, float* const* outputs, int32_t f
 template <bool Adding>
 void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
                        const EditorFeed& feed) {
+#if BRINDLET_FRAME_PATHS_X86_64
+    switch (activeFramePath()) {
+        case FramePath::X86_64_V4:
+            return runFramesV4<Adding>(inputs, outputs, frames, feed);
+        case FramePath::X86_64_V3:
+            return runFramesV3<Adding>(inputs, outputs, frames, feed);
+        case FramePath::Portable:
+            break;
+    }
+#endif
+    frameLoop<Adding>(inputs, outputs, frames, feed);
+}
+
+#if BRINDLET_FRAME_PATHS_X86_64
+// The same loop compiled for newer CPUs. Contraction into FMA stays off for the whole build,
+// so the extra instructions only change registers and encodings, never a result.
+template <bool Adding>
+[[gnu::target("arch=x86-64-v3")]] void Engine::runFramesV3(const float* const* inputs,
+                                                           float* const* outputs, int32_t frames,
+                                                           const EditorFeed& feed) {
+    frameLoop<Adding>(inputs, outputs, frames, feed);
+}
+template <bool Adding>
+[[gnu::target("arch=x86-64-v4")]] void Engine::runFramesV4(const float* const* inputs,
+                                                           float* const* outputs, int32_t frames,
+                                                           const EditorFeed& feed) {
+    frameLoop<Adding>(inputs, outputs, frames, feed);
+}
+#endif
+
+template <bool Adding>
+BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* const* outputs,
+                                           int32_t frames, const EditorFeed& feed) {
     // Requests other threads made since the last block take effect on its first frame. They are
     // taken before the snapshot, which then holds at least the Pitch/ End stored with them.
     const bool midiTake = midiTrigger_.exchange(false, std::memory_order_acquire);
@@ -209,7 +243,7 @@ void Engine::runFrames(const float* const* inputs, float* const* outputs, int32_
         emit<Adding>(outR, k, out[1]);
         // The feedback recursion must not decay into denormals. The shaped values need no
         // second flush: they are 0, unchanged from this flush, or at least 0.5 in magnitude.
-        last = shapeFeedback(flushTiny(last));
+        last = flushAndShapeFeedback(last);
         voices.endFrame(p, trigger.gateGain());
     }
 

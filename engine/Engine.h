@@ -60,6 +60,16 @@ private:
     template <bool Adding>
     void runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
                    const EditorFeed& feed);
+    // The frame loop, inlined into one copy per frame path.
+    template <bool Adding>
+    void frameLoop(const float* const* inputs, float* const* outputs, int32_t frames,
+                   const EditorFeed& feed);
+    template <bool Adding>
+    void runFramesV3(const float* const* inputs, float* const* outputs, int32_t frames,
+                     const EditorFeed& feed);
+    template <bool Adding>
+    void runFramesV4(const float* const* inputs, float* const* outputs, int32_t frames,
+                     const EditorFeed& feed);
     template <bool Adding>
     void runDry(const float* const* inputs, float* const* outputs, int32_t frames, float mix);
     void sizeFor(float sampleRate);

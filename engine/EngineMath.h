@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brindlet {
 
 // The per-frame steps are small functions of several classes; they must inline into the frame
@@ -22,6 +26,17 @@ BRINDLET_FRAME_STEP float nearestEvenSmall(float x) {
     return (x + kNoFraction) - kNoFraction;
 }
 
+// nearestEvenSmall as an integer, for 0 <= x < 2^23. With SSE one conversion does it (it rounds
+// as the current mode does, like the addition), which keeps two dependent additions off the
+// read position's path.
+BRINDLET_FRAME_STEP int32_t nearestEvenIndex(float x) {
+#if defined(__SSE2__)
+    return _mm_cvtss_si32(_mm_set_ss(x));
+#else
+    return static_cast<int32_t>(nearestEvenSmall(x));
+#endif
+}
+
 // Level below which recursive values are forced to zero so they never decay into denormals.
 // Written as !(|x| >= limit) so a NaN that slipped into a recursion is cleared as well.
 constexpr float kTinyLevel = 1e-8f;
@@ -30,7 +45,10 @@ BRINDLET_FRAME_STEP float flushTiny(float x) {
 }
 
 // The slew rule shared by feedback and mix: a fixed step towards the target, then the target.
+// A settled value (equal to its target) is most frames' case: the rule below would return the
+// target then too, as d is 0 and the step is positive.
 BRINDLET_FRAME_STEP float slewTowards(float value, float target, float step, float negStep) {
+    if (value == target) return target;
     const float d = target - value;
     if (d >= step || d <= negStep) return d > 0.0f ? value + step : value - step;
     return target;

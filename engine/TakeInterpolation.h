@@ -25,9 +25,9 @@ BRINDLET_FRAME_STEP TakeReadPoint locateRead(float t, float lastIndex, uint32_t 
                                              uint32_t head) {
     TakeReadPoint point;
     if (!(t <= lastIndex)) return point;
-    const float nearest = nearestEvenSmall(t);  // positions stay below 2 x 10^6
+    const int32_t nearest = nearestEvenIndex(t);  // positions stay in 0..2 x 10^6
     point.i = static_cast<uint32_t>(nearest);
-    point.f = t - nearest;
+    point.f = t - static_cast<float>(nearest);
     point.silent = false;
     point.holdNewest = point.i >= head;
     point.linear = point.i + 1 < 2 || point.i + 1 >= writePos;

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 namespace brindlet {
@@ -31,6 +32,97 @@ float integerScaleFor(int32_t format) {
         default:
             return 0.0f;
     }
+}
+
+bool isLossy(int32_t format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_VORBIS:
+        case SF_FORMAT_OPUS:
+        case SF_FORMAT_MPEG_LAYER_I:
+        case SF_FORMAT_MPEG_LAYER_II:
+        case SF_FORMAT_MPEG_LAYER_III:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Encodings an output may inherit from its input: plain samples, nothing a codec shaped.
+bool isPlainEncoding(int32_t format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_PCM_U8:
+        case SF_FORMAT_PCM_16:
+        case SF_FORMAT_PCM_24:
+        case SF_FORMAT_PCM_32:
+        case SF_FORMAT_FLOAT:
+        case SF_FORMAT_DOUBLE:
+            return true;
+        default:
+            return false;
+    }
+}
+
+struct Container {
+    const char* extension;
+    int32_t major;
+    int32_t ownEncoding;  // 0: takes PCM and float encodings
+    const char* name;
+};
+
+constexpr Container kContainers[] = {
+    {".wav", SF_FORMAT_WAV, 0, "WAV"},
+    {".flac", SF_FORMAT_FLAC, 0, "FLAC"},
+    {".aif", SF_FORMAT_AIFF, 0, "AIFF"},
+    {".aiff", SF_FORMAT_AIFF, 0, "AIFF"},
+    {".au", SF_FORMAT_AU, 0, "AU"},
+    {".caf", SF_FORMAT_CAF, 0, "CAF"},
+    {".w64", SF_FORMAT_W64, 0, "Wave64"},
+    {".rf64", SF_FORMAT_RF64, 0, "RF64"},
+    {".ogg", SF_FORMAT_OGG, SF_FORMAT_VORBIS, "Ogg/Vorbis"},
+    {".oga", SF_FORMAT_OGG, SF_FORMAT_VORBIS, "Ogg/Vorbis"},
+    {".opus", SF_FORMAT_OGG, SF_FORMAT_OPUS, "Ogg/Opus"},
+    {".mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III, "MP3"},
+};
+
+int32_t encodingFor(OutputBits bits) {
+    switch (bits) {
+        case OutputBits::k16:
+            return SF_FORMAT_PCM_16;
+        case OutputBits::k24:
+            return SF_FORMAT_PCM_24;
+        case OutputBits::k32:
+            return SF_FORMAT_PCM_32;
+        case OutputBits::kFloat:
+            return SF_FORMAT_FLOAT;
+        case OutputBits::kKeep:
+            break;
+    }
+    return 0;
+}
+
+// Opus in libsndfile encodes only at the rates the codec runs at natively.
+bool opusRate(int32_t rate) {
+    return rate == 8000 || rate == 12000 || rate == 16000 || rate == 24000 || rate == 48000;
+}
+
+// libsndfile notes a data chunk longer than the file as "data : 16000 (should be 6000)" in its
+// log and then reads what is there; the claimed length is scaled from those byte counts.
+int64_t declaredLength(SNDFILE* file, int64_t frames) {
+    std::string log(16384, '\0');
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    log.resize(std::strlen(log.c_str()));
+    for (const char* chunk : {"\ndata : ", "\nSSND : "}) {
+        size_t at = log.find(chunk);
+        if (at == std::string::npos) continue;
+        long long claimed = 0, real = 0;
+        if (std::sscanf(log.c_str() + at + std::strlen(chunk), "%lld (should be %lld)", &claimed,
+                        &real) == 2 &&
+            real > 0 && claimed > real)
+            return static_cast<int64_t>(static_cast<double>(frames) * static_cast<double>(claimed) /
+                                        static_cast<double>(real));
+    }
+    return frames;
 }
 
 std::string lowerExtension(const std::string& path) {
@@ -69,7 +161,12 @@ bool AudioReader::open(const std::string& path, std::string& error) {
     }
     format_ = {info.samplerate, info.channels, info.format};
     frames_ = info.frames;
+    declaredFrames_ = declaredLength(file_, frames_);
     return true;
+}
+
+bool AudioReader::lengthIsEstimate() const {
+    return (format_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG || isLossy(format_.format);
 }
 
 int64_t AudioReader::read(float* interleaved, int64_t frames) {
@@ -101,19 +198,24 @@ bool AudioWriter::open(const std::string& path, const AudioFormat& format, std::
     std::string resolved;
     if (!checkWritable(path, error, &resolved)) return false;
     // A link is kept: the file it names is what gets replaced.
-    std::filesystem::path target(resolved);
-    std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
-    std::string tempPath =
-        (dir / ("." + target.filename().string() + "." + std::to_string(getpid()) + ".tmp"))
-            .string();
+    std::string tempPath = hiddenTempPath(resolved);
     file_ = sf_open(tempPath.c_str(), SFM_WRITE, &info);
     if (file_ == nullptr) {
         error = path + ": cannot write (" + sf_strerror(nullptr) + ")";
+        // libsndfile may have created the file before it gave up on the format.
+        std::error_code ec;
+        std::filesystem::remove(tempPath, ec);
         return false;
     }
     path_ = path;
     targetPath_ = resolved;
     nonFinite_ = 0;
+    over_ = 0;
+    peak_ = 0.0f;
+    sumSquares_ = 0.0;
+    samples_ = 0;
+    int32_t subtype = format.format & SF_FORMAT_SUBMASK;
+    clips_ = subtype != SF_FORMAT_FLOAT && subtype != SF_FORMAT_DOUBLE;
     tempPath_ = tempPath;
     format_ = format;
     integerScale_ = integerScaleFor(format.format);
@@ -132,17 +234,46 @@ bool AudioWriter::write(const float* interleaved, int64_t frames, std::string& e
     scaled_.resize(static_cast<size_t>(frames * format_.channels));
     for (size_t i = 0; i < scaled_.size(); ++i) {
         float sample = interleaved[i];
-        if (!std::isfinite(sample)) {
+        if (std::isfinite(sample)) {
+            float magnitude = std::fabs(sample);
+            peak_ = std::max(peak_, magnitude);
+            // -1 is the lowest integer code; +1 is one step above the highest.
+            if (sample >= 1.0f || sample < -1.0f) ++over_;
+            sumSquares_ += static_cast<double>(magnitude) * magnitude;
+        } else {
             ++nonFinite_;
             sample = std::isnan(sample) ? 0.0f : std::copysign(1.0f, sample);
         }
         scaled_[i] = sample * scale;
+        if (integerScale_ != 0.0f) {
+            // libsndfile's conversion rounds negative values down, a half-step bias; rounding
+            // here to the nearest code leaves it whole numbers to pass through.
+            if (dither_) scaled_[i] += triangularNoise();
+            scaled_[i] = std::nearbyint(scaled_[i]);
+        }
     }
+    samples_ += static_cast<int64_t>(scaled_.size());
     if (sf_writef_float(file_, scaled_.data(), frames) != frames) {
         error = path_ + ": write failed (" + sf_strerror(file_) + ")";
         return false;
     }
     return true;
+}
+
+double AudioWriter::rms() const {
+    return samples_ == 0 ? 0.0 : std::sqrt(sumSquares_ / static_cast<double>(samples_));
+}
+
+float AudioWriter::triangularNoise() {
+    // Two uniform values in [0, 1) from xorshift32; their difference spans one LSB each way.
+    auto next = [this] {
+        noise_ ^= noise_ << 13;
+        noise_ ^= noise_ >> 17;
+        noise_ ^= noise_ << 5;
+        return static_cast<float>(noise_ >> 8) * (1.0f / 16777216.0f);
+    };
+    float a = next();
+    return a - next();
 }
 
 bool AudioWriter::commit(std::string& error) {
@@ -173,6 +304,17 @@ void AudioWriter::discard() {
         std::filesystem::remove(tempPath_, ec);
         tempPath_.clear();
     }
+}
+
+std::string hiddenTempPath(const std::string& target) {
+    std::filesystem::path path(target);
+    std::filesystem::path dir = path.has_parent_path() ? path.parent_path() : ".";
+    // Appending only: GCC 12 at -O2 misreads `"." + string` (an insert at 0) as an overlapping
+    // copy and warns with -Wrestrict.
+    std::string name = ".";
+    name.append(path.filename().string()).append(".").append(std::to_string(getpid()));
+    name.append(".tmp");
+    return (dir / name).string();
 }
 
 bool resolveOutputPath(const std::string& path, std::string& resolved, std::string& error) {
@@ -230,23 +372,71 @@ bool checkWritable(const std::string& path, std::string& error, std::string* res
     return false;
 }
 
-int32_t outputFormatFor(const std::string& path, int32_t inputFormat, int32_t channels) {
+bool outputFormatFor(const std::string& path, int32_t inputFormat, int32_t channels,
+                     int32_t sampleRate, OutputBits bits, int32_t& format, std::string& error) {
     std::string ext = lowerExtension(path);
-    int32_t major = inputFormat & SF_FORMAT_TYPEMASK;
-    if (ext == ".wav") major = SF_FORMAT_WAV;
-    if (ext == ".flac") major = SF_FORMAT_FLAC;
-    if (ext == ".aif" || ext == ".aiff") major = SF_FORMAT_AIFF;
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = channels;
-    info.format = major | (inputFormat & SF_FORMAT_SUBMASK);
-    if (sf_format_check(&info)) return info.format;
-    // The input's encoding does not fit this container; fall back to one every container takes.
-    for (int32_t subtype : {SF_FORMAT_PCM_24, SF_FORMAT_PCM_16}) {
-        info.format = major | subtype;
-        if (sf_format_check(&info)) return info.format;
+    const Container* container = nullptr;
+    for (const auto& known : kContainers)
+        if (ext == known.extension) container = &known;
+    if (container == nullptr) {
+        error = path + ": cannot tell the format from " +
+                (ext.empty() ? std::string("a name without an extension")
+                             : "the extension '" + ext + "'") +
+                "; use .wav, .flac, .aif, .aiff, .au, .caf, .w64, .rf64, .ogg, .opus or .mp3";
+        return false;
     }
-    return inputFormat;
+    SF_INFO info{};
+    info.samplerate = sampleRate;
+    info.channels = channels;
+    info.format = container->major | container->ownEncoding;
+    if (container->ownEncoding != 0) {
+        if (bits != OutputBits::kKeep) {
+            error = path + ": " + container->name + " has its own encoding; --bits does not apply";
+            return false;
+        }
+    } else if (bits != OutputBits::kKeep) {
+        info.format = container->major | encodingFor(bits);
+    } else {
+        info.format = container->major | (inputFormat & SF_FORMAT_SUBMASK);
+        if (!isPlainEncoding(inputFormat) || !sf_format_check(&info))
+            info.format = container->major | SF_FORMAT_PCM_24;
+    }
+    if (container->ownEncoding == SF_FORMAT_OPUS && !opusRate(sampleRate)) {
+        error = path + ": Opus is written at 8000, 12000, 16000, 24000 or 48000 Hz, not " +
+                std::to_string(sampleRate) + " Hz";
+        return false;
+    }
+    if (!sf_format_check(&info)) {
+        error = path + ": this libsndfile cannot write " + container->name +
+                (container->ownEncoding == 0 && bits != OutputBits::kKeep
+                     ? " with that --bits"
+                     : " at " + std::to_string(sampleRate) + " Hz, " + std::to_string(channels) +
+                           " channel(s)");
+        return false;
+    }
+    format = info.format;
+    return true;
+}
+
+int integerBitsOf(int32_t format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_PCM_U8:
+            return 8;
+        case SF_FORMAT_PCM_16:
+            return 16;
+        case SF_FORMAT_PCM_24:
+            return 24;
+        case SF_FORMAT_PCM_32:
+            return 32;
+        default:
+            return 0;
+    }
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 bool writeAudioFile(const std::string& path, const AudioFormat& format,

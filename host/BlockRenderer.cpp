@@ -29,12 +29,30 @@ BlockRenderer::BlockRenderer(PluginInstance& plugin, int32_t inputChannels, int3
     }
 }
 
+void BlockRenderer::setParameterChanges(std::vector<TimedParameter> changes) {
+    changes_ = std::move(changes);
+    std::stable_sort(
+        changes_.begin(), changes_.end(),
+        [](const TimedParameter& a, const TimedParameter& b) { return a.frame < b.frame; });
+    nextChange_ = 0;
+}
+
+void BlockRenderer::applyDueParameters() {
+    while (nextChange_ < changes_.size() && changes_[nextChange_].frame <= position_) {
+        const TimedParameter& change = changes_[nextChange_++];
+        plugin_.setParameter(change.index, change.value);
+    }
+}
+
 void BlockRenderer::sendNotes(int32_t frames) {
     events_.clear();
     while (nextNote_ < notes_.size() && notes_[nextNote_].frame < position_ + frames) {
         const TimedNote& note = notes_[nextNote_++];
         auto delta = static_cast<int32_t>(std::max<int64_t>(note.frame - position_, 0));
-        events_.noteOn(delta, note.note, note.velocity);
+        if (note.velocity == 0)
+            events_.noteOff(delta, note.note);
+        else
+            events_.noteOn(delta, note.note, note.velocity);
     }
     if (events_.size() > 0) plugin_.processEvents(events_.get());
 }
@@ -89,20 +107,42 @@ void BlockRenderer::process(const float* input, float* output, int32_t frames) {
         std::memcpy(inputPointers_[0], input, bytes);
         for (int32_t c = 1; c < kMaxChannels; ++c) std::memcpy(inputPointers_[c], input, bytes);
     }
+    int64_t blockStart = position_;
+    int32_t done = 0;
+    while (done < frames) {
+        applyDueParameters();
+        int32_t length = frames - done;
+        if (nextChange_ < changes_.size())
+            length = static_cast<int32_t>(
+                std::min<int64_t>(length, changes_[nextChange_].frame - position_));
+        runPlugin(done, length);
+        done += length;
+        position_ += length;
+    }
+    position_ = blockStart + frames;
+    if (outputChannels_ == 2)
+        joinStereo(outputPointers_[0], outputPointers_[1], output, frames);
+    else
+        std::memcpy(output, outputPointers_[0], bytes);
+}
+
+void BlockRenderer::runPlugin(int32_t offset, int32_t frames) {
     sendNotes(frames);
+    float* inputs[kMaxChannels];
+    float* outputs[kMaxChannels];
+    for (int32_t c = 0; c < kMaxChannels; ++c) {
+        inputs[c] = inputPointers_[c] + offset;
+        outputs[c] = outputPointers_[c] + offset;
+    }
     // A plug-in that grew its channel counts since the start would reach past our pointers;
     // it gets no audio and the block stays silent.
     const AEffect* effect = plugin_.effect();
     if (effect != nullptr && effect->numInputs <= kMaxChannels &&
         effect->numOutputs <= kMaxChannels)
-        plugin_.processReplacing(inputPointers_, outputPointers_, frames, kMaxChannels);
+        plugin_.processReplacing(inputs, outputs, frames, kMaxChannels);
     else
-        for (float* channel : outputPointers_) std::memset(channel, 0, bytes);
-    if (outputChannels_ == 2)
-        joinStereo(outputPointers_[0], outputPointers_[1], output, frames);
-    else
-        std::memcpy(output, outputPointers_[0], bytes);
-    position_ += frames;
+        for (float* channel : outputs)
+            std::memset(channel, 0, sizeof(float) * static_cast<size_t>(frames));
 }
 
 }  // namespace brindlet

@@ -12,7 +12,13 @@ namespace brindlet {
 struct TimedNote {
     int64_t frame = 0;  // from the start of the render
     uint8_t note = 60;
-    uint8_t velocity = 100;
+    uint8_t velocity = 100;  // 0: a note-off
+};
+
+struct TimedParameter {
+    int64_t frame = 0;  // from the start of the render
+    int32_t index = 0;
+    float value = 0.0f;
 };
 
 class BlockRenderer {
@@ -25,6 +31,9 @@ public:
     BlockRenderer(PluginInstance& plugin, int32_t inputChannels, int32_t blockSize,
                   std::vector<TimedNote> notes);
 
+    // Parameter changes take effect exactly at their frame: a block is split there.
+    void setParameterChanges(std::vector<TimedParameter> changes);
+
     int32_t outputChannels() const { return outputChannels_; }
     int64_t position() const { return position_; }
     size_t notesSent() const { return nextNote_; }
@@ -35,6 +44,8 @@ public:
 
 private:
     void sendNotes(int32_t frames);
+    void applyDueParameters();
+    void runPlugin(int32_t offset, int32_t frames);
 
     PluginInstance& plugin_;
     int32_t inputChannels_;
@@ -42,6 +53,8 @@ private:
     int32_t blockSize_;
     std::vector<TimedNote> notes_;
     size_t nextNote_ = 0;
+    std::vector<TimedParameter> changes_;
+    size_t nextChange_ = 0;
     int64_t position_ = 0;
     MidiEventList events_;
     // Planar buffers; always kMaxChannels of each so a plug-in that reads past its declared

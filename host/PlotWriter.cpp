@@ -100,13 +100,7 @@ void frame(cairo_t* cr, const Panel& panel, const std::string& label) {
     text(cr, kLeft, panel.top - 8, label, 0.0, 13.0);
 }
 
-void waveform(cairo_t* cr, const Panel& panel, const std::vector<std::vector<float>>& channels,
-              double totalFrames, const std::string& label) {
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_rectangle(cr, kLeft, panel.top, kPlotWidth, panel.height);
-    cairo_fill(cr);
-    double mid = panel.top + panel.height / 2;
-    double scale = panel.height / 2 / 1.05;
+void laneGrid(cairo_t* cr, double mid, double scale, bool lowestLane) {
     cairo_set_line_width(cr, 1.0);
     cairo_set_source_rgba(cr, 0.5, 0.5, 0.5, 0.5);
     for (double level : {-1.0, 0.0, 1.0}) {
@@ -116,32 +110,52 @@ void waveform(cairo_t* cr, const Panel& panel, const std::vector<std::vector<flo
         cairo_set_source_rgb(cr, 0.15, 0.15, 0.15);
         char value[8];
         std::snprintf(value, sizeof value, "%+.0f", level);
-        text(cr, kLeft - 8, mid - level * scale + 4, level == 0.0 ? "0" : value, 1.0);
+        // The -1 of an upper lane would sit on the +1 of the lane below.
+        if (level > -1.0 || lowestLane)
+            text(cr, kLeft - 8, mid - level * scale + 4, level == 0.0 ? "0" : value, 1.0);
         cairo_set_source_rgba(cr, 0.5, 0.5, 0.5, 0.5);
     }
-    static constexpr Rgb kColours[] = {{0.12, 0.40, 0.75}, {0.90, 0.45, 0.05}};
+}
+
+void laneSignal(cairo_t* cr, const std::vector<float>& samples, const Rgb& colour, double mid,
+                double scale, double totalFrames) {
     int columns = static_cast<int>(kPlotWidth);
-    for (size_t c = 0; c < channels.size() && c < 2; ++c) {
-        const auto& samples = channels[c];
-        cairo_set_source_rgba(cr, kColours[c].r, kColours[c].g, kColours[c].b, 0.7);
-        for (int x = 0; x < columns; ++x) {
-            auto from = static_cast<size_t>(totalFrames * x / columns);
-            auto to = static_cast<size_t>(totalFrames * (x + 1) / columns);
-            to = std::min(std::max(to, from + 1), samples.size());
-            if (from >= to) break;
-            float low = 0.0f, high = 0.0f;
-            for (size_t i = from; i < to; ++i) {
-                if (!std::isfinite(samples[i])) continue;
-                low = std::min(low, samples[i]);
-                high = std::max(high, samples[i]);
-            }
-            double top = mid - std::clamp(static_cast<double>(high), -1.05, 1.05) * scale;
-            double bottom = mid - std::clamp(static_cast<double>(low), -1.05, 1.05) * scale;
-            cairo_rectangle(cr, kLeft + x, top, 1.0, std::max(bottom - top, 1.0));
+    cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, 0.85);
+    for (int x = 0; x < columns; ++x) {
+        auto from = static_cast<size_t>(totalFrames * x / columns);
+        auto to = static_cast<size_t>(totalFrames * (x + 1) / columns);
+        to = std::min(std::max(to, from + 1), samples.size());
+        if (from >= to) break;
+        float low = 0.0f, high = 0.0f;
+        for (size_t i = from; i < to; ++i) {
+            if (!std::isfinite(samples[i])) continue;
+            low = std::min(low, samples[i]);
+            high = std::max(high, samples[i]);
         }
-        cairo_fill(cr);
+        double top = mid - std::clamp(static_cast<double>(high), -1.05, 1.05) * scale;
+        double bottom = mid - std::clamp(static_cast<double>(low), -1.05, 1.05) * scale;
+        cairo_rectangle(cr, kLeft + x, top, 1.0, std::max(bottom - top, 1.0));
     }
-    std::string legend = channels.size() > 1 ? label + "   (blue: left, orange: right)" : label;
+    cairo_fill(cr);
+}
+
+// Each channel gets its own lane, so neither can hide the other however alike they are.
+void waveform(cairo_t* cr, const Panel& panel, const std::vector<std::vector<float>>& channels,
+              double totalFrames, const std::string& label) {
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_rectangle(cr, kLeft, panel.top, kPlotWidth, panel.height);
+    cairo_fill(cr);
+    size_t lanes = std::clamp<size_t>(channels.size(), 1, 2);
+    double laneHeight = panel.height / static_cast<double>(lanes);
+    static constexpr Rgb kColours[] = {{0.12, 0.40, 0.75}, {0.90, 0.45, 0.05}};
+    for (size_t c = 0; c < lanes; ++c) {
+        double mid = panel.top + laneHeight * (static_cast<double>(c) + 0.5);
+        double scale = laneHeight / 2 / 1.05;
+        laneGrid(cr, mid, scale, c + 1 == lanes);
+        if (c < channels.size()) laneSignal(cr, channels[c], kColours[c], mid, scale, totalFrames);
+    }
+    std::string legend =
+        channels.size() > 1 ? label + "   (top, blue: left; bottom, orange: right)" : label;
     frame(cr, panel, legend);
 }
 
@@ -306,15 +320,11 @@ bool writePlot(const std::string& path, const PlotData& data, std::string& error
     cairo_destroy(cr);
     // Written beside the target under a name only this run uses and renamed, so a failed write
     // leaves no half picture and no one else's file is touched.
-    std::filesystem::path final(target);
-    std::filesystem::path dir = final.has_parent_path() ? final.parent_path() : ".";
-    std::string temp =
-        (dir / ("." + final.filename().string() + "." + std::to_string(getpid()) + ".tmp"))
-            .string();
+    std::string temp = hiddenTempPath(target);
     cairo_status_t status = cairo_surface_write_to_png(surface, temp.c_str());
     cairo_surface_destroy(surface);
     std::error_code ec;
-    if (status == CAIRO_STATUS_SUCCESS) std::filesystem::rename(temp, final, ec);
+    if (status == CAIRO_STATUS_SUCCESS) std::filesystem::rename(temp, target, ec);
     if (status != CAIRO_STATUS_SUCCESS || ec) {
         std::filesystem::remove(temp, ec);
         error =

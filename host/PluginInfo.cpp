@@ -98,9 +98,10 @@ void printParameters(PluginInstance& plugin, std::FILE* out) {
     }
 }
 
-void printPrograms(PluginInstance& plugin, std::FILE* out) {
+void printPrograms(PluginInstance& plugin, std::FILE* out, bool programApplied) {
     std::vector<std::string> names = readProgramNames(plugin);
-    std::fprintf(out, "\nPrograms (%zu, current %d):\n", names.size(), plugin.program());
+    std::fprintf(out, "\nPrograms (%zu, current %d%s):\n", names.size(), plugin.program(),
+                 programApplied || names.empty() ? "" : ", not applied: parameters are defaults");
     for (size_t i = 0; i < names.size(); ++i)
         std::fprintf(out, "  %4zu  %s\n", i, printable(names[i]).c_str());
 }
@@ -166,23 +167,102 @@ std::string describeFlags(int32_t flags) {
     auto rest = static_cast<uint32_t>(flags);
     for (const auto& known : kNames) {
         if ((rest & static_cast<uint32_t>(known.bit)) == 0) continue;
-        text += (text.empty() ? "" : " ") + std::string(known.name);
+        // Appends only: GCC 12 -O2 flags `const char* + string` with a false -Wrestrict.
+        if (!text.empty()) text += ' ';
+        text += known.name;
         rest &= ~static_cast<uint32_t>(known.bit);
     }
     if (rest != 0) {
         char unknown[32];
         std::snprintf(unknown, sizeof unknown, "0x%x", rest);
-        text += (text.empty() ? "other " : " other ") + std::string(unknown);
+        text += text.empty() ? "other " : " other ";
+        text += unknown;
     }
     return text.empty() ? "(none)" : text;
 }
 
-void printPluginInfo(PluginInstance& plugin, std::FILE* out) {
+void printPluginInfo(PluginInstance& plugin, std::FILE* out, bool programApplied) {
     if (plugin.effect() == nullptr) return;
     printIdentity(plugin, out);
     printParameters(plugin, out);
-    printPrograms(plugin, out);
+    printPrograms(plugin, out, programApplied);
     printCanDo(plugin, out);
+}
+
+std::string jsonString(const std::string& text) {
+    std::string quoted = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7f) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            quoted += escape;
+        } else {
+            quoted += static_cast<char>(c);
+        }
+    }
+    return quoted + "\"";
+}
+
+void printPluginInfoJson(PluginInstance& plugin, std::FILE* out, bool programApplied) {
+    const AEffect* e = plugin.effect();
+    if (e == nullptr) return;
+    std::fprintf(out, "{\"module\": %s, \"effectName\": %s, \"vendor\": %s, \"product\": %s,\n",
+                 jsonString(plugin.module().path()).c_str(),
+                 jsonString(plugin.effectName()).c_str(), jsonString(plugin.vendorString()).c_str(),
+                 jsonString(plugin.productString()).c_str());
+    std::fprintf(out,
+                 " \"vendorVersion\": %d, \"uniqueId\": %d, \"version\": %d, \"flags\": %d, "
+                 "\"inputs\": %d, \"outputs\": %d, \"initialDelay\": %d,\n",
+                 plugin.vendorVersion(), e->uniqueID, e->version, e->flags, e->numInputs,
+                 e->numOutputs, e->initialDelay);
+    std::fprintf(out, " \"parameters\": [");
+    int32_t count = std::clamp(plugin.numParams(), 0, kMaxListed);
+    for (int32_t i = 0; i < count; ++i)
+        std::fprintf(out,
+                     "%s\n  {\"index\": %d, \"name\": %s, \"value\": %.6g, \"display\": %s, "
+                     "\"label\": %s}",
+                     i == 0 ? "" : ",", i,
+                     jsonString(trimTrailing(plugin.parameterName(i))).c_str(),
+                     static_cast<double>(plugin.getParameter(i)),
+                     jsonString(trimBoth(plugin.parameterDisplay(i))).c_str(),
+                     jsonString(trimBoth(plugin.parameterLabel(i))).c_str());
+    std::fprintf(out, "],\n \"programs\": [");
+    std::vector<std::string> names = readProgramNames(plugin);
+    for (size_t i = 0; i < names.size(); ++i)
+        std::fprintf(out, "%s%s", i == 0 ? "" : ", ", jsonString(names[i]).c_str());
+    std::fprintf(out, "],\n \"currentProgram\": %d, \"programApplied\": %s,\n \"canDo\": {",
+                 plugin.program(), programApplied ? "true" : "false");
+    bool first = true;
+    for (const char* text : kCanDoTexts) {
+        std::fprintf(out, "%s%s: %s", first ? "" : ", ", jsonString(text).c_str(),
+                     jsonString(canDoAnswer(plugin.canDo(text))).c_str());
+        first = false;
+    }
+    std::fprintf(out, "}}\n");
+}
+
+std::string describeCurrentProgram(PluginInstance& plugin, bool programApplied) {
+    std::string text = "program " + std::to_string(plugin.program()) + " '" +
+                       printable(trimTrailing(plugin.programName())) + "'";
+    return programApplied ? text : text + " (not applied: defaults)";
+}
+
+void printProgramList(PluginInstance& plugin, std::FILE* out) {
+    std::vector<std::string> names = readProgramNames(plugin);
+    for (size_t i = 0; i < names.size(); ++i)
+        std::fprintf(out, "%zu\t%s\n", i, printable(names[i]).c_str());
+}
+
+void printParameterList(PluginInstance& plugin, std::FILE* out) {
+    int32_t count = std::clamp(plugin.numParams(), 0, kMaxListed);
+    for (int32_t i = 0; i < count; ++i)
+        std::fprintf(out, "%d\t%s\t%s\t%s\n", i,
+                     printable(trimTrailing(plugin.parameterName(i))).c_str(),
+                     printable(trimBoth(plugin.parameterDisplay(i))).c_str(),
+                     printable(trimBoth(plugin.parameterLabel(i))).c_str());
 }
 
 }  // namespace brindlet

@@ -18,6 +18,10 @@ std::vector<std::string> defaultPluginCandidates() {
 #ifdef BRINDLET_DEFAULT_PLUGIN
     candidates.emplace_back(BRINDLET_DEFAULT_PLUGIN);
 #endif
+    // Installed: <prefix>/bin/brindlet-render beside <prefix>/lib/vst/brindlet.so.
+    if (!ec)
+        candidates.push_back(
+            (self.parent_path().parent_path() / "lib" / "vst" / "brindlet.so").string());
     return candidates;
 }
 

@@ -111,6 +111,13 @@ bool applyParameters(PluginInstance& plugin, const std::vector<ParameterRequest>
     return true;
 }
 
+int32_t findParameter(PluginInstance& plugin, const std::string& name, std::string& error) {
+    std::vector<std::string> names = parameterNames(plugin);
+    int index = findName(names, trimTrailing(name));
+    if (index < 0) error = "unknown parameter '" + name + "'; the plug-in has " + listOf(names);
+    return index;
+}
+
 bool startPlugin(PluginInstance& plugin, float sampleRate, const RenderOptions& options,
                  std::string& error) {
     plugin.open();

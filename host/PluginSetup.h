@@ -43,6 +43,9 @@ bool selectProgram(PluginInstance& plugin, const std::string& program, std::stri
 bool applyParameters(PluginInstance& plugin, const std::vector<ParameterRequest>& parameters,
                      std::string& error);
 
+// The index of the named parameter (matched like programs), or -1 with `error` set.
+int32_t findParameter(PluginInstance& plugin, const std::string& name, std::string& error);
+
 // Switches the effect on the way a host does: open, sample rate, block size; the program and
 // parameters; then mains on. Answers false (with `error`) on a bad name. The channel counts
 // must be checked again afterwards (channelsFit): a plug-in may change them once switched on.

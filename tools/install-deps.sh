@@ -5,7 +5,7 @@ packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev googletest
   libcairo2-dev libfontconfig-dev fonts-liberation
-  libsndfile1-dev libfftw3-dev
+  libsndfile1-dev libfftw3-dev libsoxr-dev
   libx11-dev libxtst-dev xvfb xauth x11-utils
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64

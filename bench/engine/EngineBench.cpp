@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/Engine.h"
+#include "engine/FramePath.h"
 #include "shell/FactoryPresetTable.h"
 #include "tools/demo/DemoSignal.h"
 
@@ -89,6 +90,21 @@ void BM_SweepDenormalTail(benchmark::State& state) {
     runEngine(state, 7, denormalTail());
 }
 
+// Big Drum on each compiled copy of the frame loop (0 portable, 1 x86-64-v3, 2 x86-64-v4);
+// the others run the copy chosen for this CPU.
+void BM_BigDrumOnPath(benchmark::State& state) {
+    const auto path = static_cast<FramePath>(state.range(1));
+    if (!framePathAvailable(path)) {
+        state.SkipWithError("this frame path is not available here");
+        return;
+    }
+    const FramePath previous = activeFramePath();
+    forceFramePath(path);
+    runEngine(state, 1, demo());
+    forceFramePath(previous);
+}
+
+BENCHMARK(BM_BigDrumOnPath)->ArgsProduct({{32, 256}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Bass)->Arg(32)->Arg(256)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BigDrum)->Arg(32)->Arg(256)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BassSilence)->Arg(32)->Arg(256)->Arg(4096)->Unit(benchmark::kMillisecond);

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/EngineHost.h"
+#include "engine/FramePath.h"
 #include "shell/FactoryPresetTable.h"
 #include "tools/demo/DemoSignal.h"
 
@@ -20,5 +22,38 @@ StereoSignal renderPreset(const FactoryPreset& preset, const StereoSignal& input
 
 // FNV-1a 64 over the bit patterns of the samples, left and right of each frame in turn.
 uint64_t hashSignal(const StereoSignal& signal);
+
+// Runs one copy of the frame loop while it lives, then goes back to the one running before.
+class ForcedFramePath {
+public:
+    explicit ForcedFramePath(FramePath path) : previous_(activeFramePath()), path_(path) {
+        forceFramePath(path);
+    }
+    ~ForcedFramePath() { forceFramePath(previous_); }
+    ForcedFramePath(const ForcedFramePath&) = delete;
+    ForcedFramePath& operator=(const ForcedFramePath&) = delete;
+
+    // Every copy this build has and this CPU can run, the portable one first.
+    static std::vector<FramePath> available() {
+        std::vector<FramePath> paths;
+        for (FramePath path : {FramePath::Portable, FramePath::X86_64_V3, FramePath::X86_64_V4})
+            if (framePathAvailable(path)) paths.push_back(path);
+        return paths;
+    }
+    const char* name() const {
+        switch (path_) {
+            case FramePath::X86_64_V3:
+                return " (x86-64-v3 frame loop)";
+            case FramePath::X86_64_V4:
+                return " (x86-64-v4 frame loop)";
+            default:
+                return " (portable frame loop)";
+        }
+    }
+
+private:
+    FramePath previous_;
+    FramePath path_;
+};
 
 }  // namespace brindlet

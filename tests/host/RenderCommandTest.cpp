@@ -56,15 +56,15 @@ constexpr size_t kMixSettleFrames = 100;
 // A mono file feeds both inputs; every encoding comes back exactly.
 TEST_F(RenderCommand, MixZeroReproducesTheInputExactly) {
     ScratchFolder dir("mix0");
-    for (auto [format, channels] : {std::pair{SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2},
-                                    {SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 2},
-                                    {SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 2},
-                                    {SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1}}) {
-        writeInput(dir / "in", channels, kRate / 2, format);
-        auto result = dir.run({"in", "out", "--param", "mix=0", "--quiet"});
+    for (auto [format, channels, name] : {std::tuple{SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, "a.wav"},
+                                          {SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 2, "a.flac"},
+                                          {SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 2, "a.aiff"},
+                                          {SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, "a.wav"}}) {
+        writeInput(dir / ("in-" + std::string(name)), channels, kRate / 2, format);
+        auto result = dir.run({"in-" + std::string(name), name, "--param", "mix=0", "--quiet"});
         ASSERT_EQ(result.exitCode, 0) << result.err;
-        test::Audio in = test::readAudio(dir / "in");
-        test::Audio out = test::readAudio(dir / "out");
+        test::Audio in = test::readAudio(dir / ("in-" + std::string(name)));
+        test::Audio out = test::readAudio(dir / name);
         EXPECT_EQ(out.format.format, format);
         EXPECT_EQ(out.format.sampleRate, kRate);
         ASSERT_EQ(out.samples.size(), in.samples.size() * 2 / channels);
@@ -212,6 +212,19 @@ TEST_F(RenderCommand, EveryErrorIsOneLineAndLeavesNoFile) {
         {{"in.wav", "out.wav", "--block"}, "option --block needs a value", 2},
         {{"in.wav", "out.wav", "--loud"}, "unknown option '--loud'", 2},
         {{"in.wav"}, "missing output file", 2},
+        {{"in.wav", "out.txt"}, "out.txt: cannot tell the format from the extension '.txt'", 2},
+        {{"in.wav", "out"}, "out: cannot tell the format from a name without an extension", 2},
+        {{"in.wav", "out.flac", "--bits", "float"}, "cannot write FLAC with that --bits", 2},
+        {{"in.wav", "out.opus"}, "Opus is written at 8000, 12000, 16000, 24000 or 48000 Hz", 2},
+        {{"in.wav", "./in.wav"}, "./in.wav is the input file", 2},
+        {{"in.wav", "out.wav", "--midi", "text.wav"}, "text.wav: not a Standard MIDI File", 1},
+        {{"in.wav", "out.wav", "--midi", "none.mid"}, "none.mid: cannot open", 1},
+        {{"in.wav", "out.wav", "--rate", "0"}, "malformed --rate '0'", 2},
+        {{"in.wav", "out.wav", "--bits", "8"}, "malformed --bits '8'", 2},
+        {{"in.wav", "out.wav", "--note", "1:H2:100"}, "malformed --note", 2},
+        {{"in.wav", "out.wav", "--jobs", "2"}, "needs an output folder: -o DIR", 2},
+        {{"-o", "nowhere", "in.wav"}, "nowhere: no such folder", 1},
+        {{"-o", ".", "in.wav", "./in.wav"}, "two renders would write", 2},
         {{"", "out.wav"}, "empty file name", 2},
         {{"--plot="}, "malformed --plot '': expected a value that is not empty", 2},
         {{"--program", "1"}, "--program and --plot need a file render", 2},

@@ -13,6 +13,7 @@
 #include "host/AudioFile.h"
 #include "host/BlockRenderer.h"
 #include "host/DemoRender.h"
+#include "host/PluginLocator.h"
 #include "host/PluginSetup.h"
 #include "host/RenderOptions.h"
 #include "tests/host/HostTestSupport.h"
@@ -184,12 +185,131 @@ TEST_F(AudioFileTest, ReplacesOnlyRegularFilesAndFollowsLinks) {
     EXPECT_NE(error.find("it is a directory"), std::string::npos) << error;
 }
 
-TEST_F(AudioFileTest, OutputFormatFollowsExtension) {
+struct ReadBack {
+    std::vector<float> samples;
+};
+
+ReadBack readBack(const std::filesystem::path& path) {
+    ReadBack back;
+    AudioReader reader;
+    std::string error;
+    if (!reader.open(path.string(), error)) return back;
+    back.samples.resize(static_cast<size_t>(reader.frames() * reader.format().channels));
+    reader.read(back.samples.data(), reader.frames());
+    return back;
+}
+
+int32_t formatFor(const std::string& path, int32_t input, OutputBits bits = OutputBits::kKeep,
+                  int32_t rate = 44100) {
+    int32_t format = -1;
+    std::string error;
+    return outputFormatFor(path, input, 2, rate, bits, format, error) ? format : -1;
+}
+
+TEST_F(AudioFileTest, OutputFormatFollowsExtensionAndNeverInheritsACodec) {
     const int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    EXPECT_EQ(outputFormatFor("a.AIFF", wav16, 2), SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
-    EXPECT_EQ(outputFormatFor("a.out", wav16, 2), wav16);
-    EXPECT_EQ(outputFormatFor("a.flac", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2),
+    const int mp3 = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+    EXPECT_EQ(formatFor("a.AIFF", wav16), SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+    EXPECT_EQ(formatFor("a.flac", SF_FORMAT_WAV | SF_FORMAT_FLOAT),
               SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    EXPECT_EQ(formatFor("a.wav", mp3), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    EXPECT_EQ(formatFor("a.flac", mp3), SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    EXPECT_EQ(formatFor("a.aif", SF_FORMAT_OGG | SF_FORMAT_VORBIS),
+              SF_FORMAT_AIFF | SF_FORMAT_PCM_24);
+    EXPECT_EQ(formatFor("a.ogg", wav16), SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    EXPECT_EQ(formatFor("a.mp3", wav16), mp3);
+    EXPECT_EQ(formatFor("a.opus", wav16, OutputBits::kKeep, 48000), SF_FORMAT_OGG | SF_FORMAT_OPUS);
+    EXPECT_EQ(formatFor("a.wav", wav16, OutputBits::kFloat), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_EQ(formatFor("a.wav", wav16, OutputBits::k24), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    for (const char* refused : {"a.out", "a.txt", "noextension", "a.wav.bak"})
+        EXPECT_EQ(formatFor(refused, wav16), -1) << refused;
+    EXPECT_EQ(formatFor("a.opus", wav16), -1) << "Opus at 44.1 kHz";
+    EXPECT_EQ(formatFor("a.flac", wav16, OutputBits::kFloat), -1);
+    EXPECT_EQ(formatFor("a.mp3", wav16, OutputBits::k16), -1);
+}
+
+// libsndfile creates the file before it finds it cannot write the format; nothing may remain.
+TEST_F(AudioFileTest, AFormatThatCannotBeWrittenLeavesNoFile) {
+    AudioWriter writer;
+    std::string error;
+    EXPECT_FALSE(
+        writer.open((dir / "x.opus").string(), {44100, 2, SF_FORMAT_OGG | SF_FORMAT_OPUS}, error));
+    EXPECT_FALSE(writer.open((dir / "x.wav").string(),
+                             {44100, 2, SF_FORMAT_WAV | SF_FORMAT_MPEG_LAYER_III}, error));
+    EXPECT_TRUE(std::filesystem::is_empty(dir)) << "temp files left";
+}
+
+// Integer encodings clip what reaches full scale, so it is counted; the lowest code -1 is exact.
+TEST_F(AudioFileTest, SamplesOverFullScaleAreCountedWithThePeak) {
+    for (int32_t format : {SF_FORMAT_WAV | SF_FORMAT_PCM_16, SF_FORMAT_WAV | SF_FORMAT_FLOAT}) {
+        AudioWriter writer;
+        std::string error;
+        ASSERT_TRUE(writer.open((dir / "over.wav").string(), {44100, 1, format}, error)) << error;
+        const float samples[] = {0.5f, 1.0f, -1.0f, 1.19f, -1.5f, 0.99f};
+        ASSERT_TRUE(writer.write(samples, 6, error));
+        EXPECT_EQ(writer.overSamples(), 3);
+        EXPECT_FLOAT_EQ(writer.peak(), 1.5f);
+        EXPECT_EQ(writer.clips(), (format & SF_FORMAT_SUBMASK) != SF_FORMAT_FLOAT);
+        ASSERT_TRUE(writer.commit(error));
+        ReadBack back = readBack(dir / "over.wav");
+        ASSERT_EQ(back.samples.size(), 6u);
+        EXPECT_EQ(back.samples[4], writer.clips() ? -1.0f : -1.5f);
+    }
+}
+
+// Dither is one LSB of triangular noise: the error stays within one step and averages out.
+TEST_F(AudioFileTest, TpdfDitherStaysWithinOneStep) {
+    AudioWriter writer;
+    std::string error;
+    ASSERT_TRUE(
+        writer.open((dir / "d.wav").string(), {44100, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16}, error));
+    writer.setDither(true);
+    std::vector<float> ramp(20000);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = 0.25f + static_cast<float>(i) * 1e-7f;
+    ASSERT_TRUE(writer.write(ramp.data(), static_cast<int64_t>(ramp.size()), error));
+    ASSERT_TRUE(writer.commit(error));
+    ReadBack back = readBack(dir / "d.wav");
+    ASSERT_EQ(back.samples.size(), ramp.size());
+    double sumError = 0.0;
+    size_t changed = 0;
+    for (size_t i = 0; i < ramp.size(); ++i) {
+        double step = (back.samples[i] - ramp[i]) * 32768.0;
+        ASSERT_LE(std::fabs(step), 1.51) << i;  // one LSB of noise, half of rounding
+        sumError += step;
+        changed += std::fabs(step) > 0.5 ? 1 : 0;
+    }
+    EXPECT_LT(std::fabs(sumError / static_cast<double>(ramp.size())), 0.05);
+    EXPECT_GT(changed, ramp.size() / 10) << "no noise was added";
+}
+
+// An installed <prefix>/bin/brindlet-render finds <prefix>/lib/vst/brindlet.so, after the
+// build tree's module.
+TEST(PluginLocator, LooksInTheInstalledPlaceLast) {
+    auto candidates = defaultPluginCandidates();
+    ASSERT_FALSE(candidates.empty());
+    auto self = std::filesystem::read_symlink("/proc/self/exe");
+    EXPECT_EQ(candidates.back(),
+              (self.parent_path().parent_path() / "lib" / "vst" / "brindlet.so").string());
+}
+
+TEST(NoteNames, MiddleCIsC4) {
+    int note = -1;
+    EXPECT_TRUE(parseNoteName("C4", note));
+    EXPECT_EQ(note, 60);
+    EXPECT_TRUE(parseNoteName("C3", note));
+    EXPECT_EQ(note, 48);
+    EXPECT_TRUE(parseNoteName("F#2", note));
+    EXPECT_EQ(note, 42);
+    EXPECT_TRUE(parseNoteName("bb4", note));
+    EXPECT_EQ(note, 70);
+    EXPECT_TRUE(parseNoteName("C-1", note));
+    EXPECT_EQ(note, 0);
+    EXPECT_TRUE(parseNoteName("G9", note));
+    EXPECT_EQ(note, 127);
+    EXPECT_TRUE(parseNoteName("100", note));
+    EXPECT_EQ(note, 100);
+    for (const char* bad : {"", "H2", "C", "G#9", "Cb-1", "C10", "128", "C#", "-3"})
+        EXPECT_FALSE(parseNoteName(bad, note)) << bad;
 }
 
 class BlockRendererTest : public test::FakeInstanceTest {
@@ -231,6 +351,25 @@ TEST_F(BlockRendererTest, NotesArriveBeforeTheirBlockWithTheirOffset) {
         for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(plugin->getParameter(100 + i), after[i]) << i;
     }
     EXPECT_EQ(renderer.notesSent(), 3u);
+}
+
+// A change at frame 13 of 8-frame blocks splits the second block: frames 8..12 keep the old
+// gain, 13 on have the new one, whatever the block size.
+TEST_F(BlockRendererTest, ParameterChangesTakeEffectAtTheirFrame) {
+    for (int32_t block : {8, 5, 1}) {
+        plugin->setParameter(0, 0.5f);
+        BlockRenderer renderer(*plugin, 1, block, {});
+        renderer.setParameterChanges({{13, 0, 1.0f}, {2, 0, 0.5f}});
+        std::vector<float> in(static_cast<size_t>(block), 1.0f),
+            out(2 * static_cast<size_t>(block));
+        std::vector<float> left;
+        while (renderer.position() < 24) {
+            renderer.process(in.data(), out.data(), block);
+            for (int32_t i = 0; i < block; ++i) left.push_back(out[2 * static_cast<size_t>(i)]);
+        }
+        for (size_t i = 0; i < 24; ++i)
+            ASSERT_EQ(left[i], i < 13 ? 1.0f : 2.0f) << block << " " << i;
+    }
 }
 
 // A plug-in whose output count grows once switched on: the accumulating fallback clears only the
