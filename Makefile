@@ -6,7 +6,8 @@ SOAK_SECONDS ?= 600
 # brindlet.so itself is not built there: clang leaves its sanitizer runtime out of modules.
 FUZZ_TARGETS = fuzz_dispatcher fuzz_events fuzz_audio fuzz_bmp fuzz_entry fuzz_render_options fuzz_midi_file
 
-.PHONY: deps build demo test test-release test-asan test-tsan test-fuzz build-fuzz-targets fuzz soak test-windows windows bench clean
+.PHONY: deps build demo test test-release test-asan test-tsan test-fuzz build-fuzz-targets fuzz soak \
+        test-windows windows test-install bench clean dist install install-user package package-windows
 
 deps:
 	bash tools/install-deps.sh
@@ -18,7 +19,7 @@ build: deps
 demo: build
 	./build/host/brindlet-render
 
-test: test-release test-asan test-tsan test-fuzz test-windows
+test: test-release test-asan test-tsan test-install test-fuzz test-windows
 
 test-release: build
 	ctest --preset release -j $(JOBS)
@@ -64,10 +65,45 @@ windows: deps
 test-windows: windows
 	bash tools/test-windows.sh
 
+# The plain build a packager makes: Release, no tests, installed into a scratch DESTDIR and checked.
+test-install: build
+	JOBS=$(JOBS) bash tests/install/check-install.sh build/host/brindlet-render
+
+# What gets installed and packaged: a Release build of the plug-in and brindlet-render only.
+PREFIX ?= /usr/local
+DIST := build-dist
+dist: deps
+	cmake -S . -B $(DIST) -DCMAKE_BUILD_TYPE=Release -DBRINDLET_TESTS=OFF -DBRINDLET_BENCH=OFF \
+	  -DBRINDLET_TOOLS=OFF >/dev/null
+	cmake --build $(DIST) -j $(JOBS)
+
+install: dist
+	cmake --install $(DIST) --prefix $(PREFIX)
+
+# Into ~/.vst, without root; a new file renamed into place so a running host keeps its copy.
+install-user: dist
+	mkdir -p $(HOME)/.vst
+	strip --strip-unneeded --remove-section=.comment --remove-section=.note \
+	  -o $(HOME)/.vst/.brindlet.so.new $(DIST)/brindlet.so
+	mv -f $(HOME)/.vst/.brindlet.so.new $(HOME)/.vst/brindlet.so
+	@echo "installed $(HOME)/.vst/brindlet.so"
+
+package: dist
+	mkdir -p out/package
+	cd $(DIST) && cpack -B $(CURDIR)/out/package >$(CURDIR)/out/package/cpack.log 2>&1 || \
+	  { cat $(CURDIR)/out/package/cpack.log; false; }
+	mv -f out/package/brindlet_*.deb out/
+	rm -rf out/package
+	@ls out/brindlet_*.deb
+
+# Both Windows plug-ins and a read-me in one zip, once build-win64 and build-win32 hold them.
+package-windows:
+	cmake -DSOURCE_DIR=$(CURDIR) -DOUT_DIR=$(CURDIR)/out -P cmake/PackageWindows.cmake
+
 bench: build
 	@found=0; for b in build/bench/*/bench_*; do \
 		[ -x "$$b" ] || continue; found=1; echo "== $$b"; "$$b" || exit 1; \
 	done; [ $$found = 1 ] || { echo "make bench: no benchmark programs under build/bench/*/" >&2; exit 1; }
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-win64 build-win32 out
+	rm -rf build build-asan build-tsan build-fuzz build-win64 build-win32 $(DIST) out

@@ -111,7 +111,7 @@ TEST_F(DrawTest, NewOffscreenIsAllBackgroundAndCopiesInOneBlock) {
 
 TEST_F(DrawTest, TransparentDrawingLeavesOutExactlyCyan) {
     // A 21 x 21 image: cyan around a blue disc, and one pixel of almost-cyan.
-    constexpr Color kAlmostCyan{0, 255, 254, 0};
+    static constexpr Color kAlmostCyan{0, 255, 254, 0};
     Bitmap* disc = test::makeBitmap(test::makeBmp(21, 21, [](int32_t x, int32_t y) {
         if (x == 0 && y == 0) return kAlmostCyan;
         return (x - 10) * (x - 10) + (y - 10) * (y - 10) <= 64 ? kBlue : kTransparentColor;
