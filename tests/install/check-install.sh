@@ -55,7 +55,9 @@ info="$("$render" --plugin "$plugin" --info 2>&1)" || fail "installed brindlet-r
 echo "-- the manual page renders"
 page="$(MANWIDTH=80 man --warnings -l "$manpage" 2>"$work/man.err")" || fail "man -l failed"
 [ -s "$work/man.err" ] && fail "man warnings: $(cat "$work/man.err")"
-grep -q -- "--plugin PATH" <<<"$page" || fail "manual page lacks the options"
+for option in "--plugin PATH" "--all-programs" "--param-at" "--midi" "--json"; do
+  grep -q -- "$option" <<<"$page" || fail "manual page lacks $option"
+done
 
 echo "-- Ardour runs the installed plug-in"
 bash "$source_dir/tests/ardour/check-ardour.sh" "$prefix/lib/vst" || fail "Ardour check"
