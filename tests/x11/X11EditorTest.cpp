@@ -3,7 +3,9 @@
 // gtest first: Xlib's macros (None, Bool, Status) clash with its templates.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -80,9 +82,12 @@ public:
         XTestFakeButtonEvent(d, b, down, CurrentTime);
         settle();
     }
+    // Held for a few idles, as a hand does: the controls read the button state when the
+    // host's next idle delivers the press.
     void click(int x, int y, unsigned int b = 1) {
         move(x, y);
         button(b, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
         button(b, false);
     }
     void key(KeySym sym, bool down) {
@@ -239,6 +244,63 @@ TEST_F(X11EditorTest, WheelAndPresetButtonChangeParameters) {
     plugin->setParameter(kPitchStart, 0.0f);
     whileIdling([](User& u) { u.click(80 + 47 * 2 + 15, 330); });
     EXPECT_NE(plugin->getParameter(kPitchStart), 0.0f);
+}
+
+TEST_F(X11EditorTest, ModifiersAndReleaseOutsideShapeTheSliderGesture) {
+    openEditor();
+    const float initial = plugin->getParameter(kPitchStart);
+    whileIdling([](User& u) { u.drag(160, 94, 160, 74); });
+    const float plain = plugin->getParameter(kPitchStart);
+
+    plugin->setParameter(kPitchStart, initial);
+    idle(3);
+    whileIdling([](User& u) {
+        u.key(XK_Shift_L, true);
+        u.drag(160, 94, 160, 74);
+        u.key(XK_Shift_L, false);
+    });
+    const float fine = plugin->getParameter(kPitchStart);
+    EXPECT_NE(fine, initial);
+    EXPECT_LT(std::fabs(fine - initial), std::fabs(plain - initial) / 2);
+
+    // Control-click puts the default back without an edit bracket.
+    plugin->setParameter(kPitchStart, 0.1f);
+    idle(3);
+    ModuleTest::host.clearRequests();
+    whileIdling([](User& u) {
+        u.key(XK_Control_L, true);
+        u.click(160, 94);
+        u.key(XK_Control_L, false);
+    });
+    EXPECT_EQ(plugin->getParameter(kPitchStart), initial);
+    for (int32_t op : opcodes()) EXPECT_NE(op, audioMasterBeginEdit);
+
+    // Released far above the window: the gesture ends with the value at the top.
+    ModuleTest::host.clearRequests();
+    whileIdling([](User& u) { u.drag(160, 94, 160, -35); });
+    EXPECT_EQ(plugin->getParameter(kPitchStart), 1.0f);
+    const auto ops = opcodes();
+    ASSERT_FALSE(ops.empty());
+    EXPECT_EQ(std::count(ops.begin(), ops.end(), audioMasterEndEdit), 1);
+}
+
+TEST_F(X11EditorTest, RatioSwitchAndOnOffButtonsSetTheirParameters) {
+    openEditor();
+    whileIdling([](User& u) { u.click(346, 44 + 13 * 3 + 6); });  // "1/2"
+    const float half = plugin->getParameter(kPitchEnd);
+    whileIdling([](User& u) { u.click(346, 44 + 13 * 7 + 6); });  // "1/8"
+    const float eighth = plugin->getParameter(kPitchEnd);
+    EXPECT_LT(eighth, half);
+
+    plugin->setParameter(kTrigMode, 0.0f);
+    idle(3);
+    whileIdling([](User& u) { u.click(222, 296); });  // the switch's last position
+    EXPECT_GT(plugin->getParameter(kTrigMode), 0.9f);
+
+    const float slope = plugin->getParameter(kSlopeOff);
+    whileIdling([](User& u) { u.click(111, 91); });
+    EXPECT_NE(plugin->getParameter(kSlopeOff), slope);
+    saveWindowPng(d, host, picturePath("after-buttons"));
 }
 
 TEST_F(X11EditorTest, TypingIntoTheEndEntryCommitsOnEnterAndOnFocusLoss) {
