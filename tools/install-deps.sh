@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and tests need, only when one is missing.
 set -euo pipefail
 packages=(
-  g++ cmake make pkg-config
+  g++ cmake make pkg-config python3
   libgtest-dev libgmock-dev libbenchmark-dev googletest
   libcairo2-dev libfontconfig-dev fonts-liberation
   libsndfile1-dev libfftw3-dev libsoxr-dev

@@ -19,8 +19,8 @@ run_suites() {
     local status=0
     ctest --preset "$preset" || status=$?
     pictures "$preset"
+    WINEPREFIX="$WINEPREFIX" /usr/lib/wine/wineserver -k 2>/dev/null || true
     return $status
-    /usr/lib/wine/wineserver -k 2>/dev/null || true
 }
 
 # The editor's screenshots as PNG, and how far they are from the Linux pictures of the same state.
