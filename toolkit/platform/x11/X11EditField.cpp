@@ -58,22 +58,13 @@ void drawField(NativeEditField* f) {
     XFlush(f->owner->display);
 }
 
-// Latin-1 bytes of UTF-8 text; false when a character has no single-byte form.
-bool toSingleByte(const char* utf8, int length, std::string& out) {
-    for (int i = 0; i < length;) {
-        const unsigned char c = utf8[i];
-        uint32_t code = 0;
-        if (c < 0x80) {
-            code = c;
-            i += 1;
-        } else if ((c & 0xE0) == 0xC0 && i + 1 < length) {
-            code = (uint32_t(c & 0x1F) << 6) | (utf8[i + 1] & 0x3F);
-            i += 2;
-        } else {
-            return false;
-        }
-        if (code < 0x20 || code == 0x7F || code > 0xFF) return false;
-        out.push_back(static_cast<char>(code));
+// XLookupString maps the keyboard layout's keysyms to Latin-1 bytes, the field's own encoding;
+// false for control characters and for what Latin-1 cannot hold (XLookupString yields nothing).
+bool printableLatin1(const char* bytes, int length, std::string& out) {
+    for (int i = 0; i < length; ++i) {
+        const unsigned char c = bytes[i];
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return false;
+        out.push_back(static_cast<char>(c));
     }
     return true;
 }
@@ -129,10 +120,10 @@ bool key(NativeEditField* f, XKeyEvent& e) {
             f->caret = f->text.size();
             break;
         default: {
-            // Xutf8LookupString needs an input context; XLookupString's Latin-1 result is the
-            // single-byte text the field stores anyway.
+            // Xutf8LookupString would need an input method, and opening one sets process-wide
+            // locale modifiers the host owns; XLookupString's Latin-1 is the field's encoding.
             std::string typed;
-            if (n > 0 && toSingleByte(buffer, n, typed)) insert(f, typed);
+            if (n > 0 && printableLatin1(buffer, n, typed)) insert(f, typed);
             drawField(f);
             return false;
         }
