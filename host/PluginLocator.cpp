@@ -15,13 +15,14 @@ std::vector<std::string> defaultPluginCandidates() {
         candidates.push_back((dir.parent_path() / "brindlet.so").string());
         candidates.push_back((dir.parent_path() / "shell" / "brindlet.so").string());
     }
-#ifdef BRINDLET_DEFAULT_PLUGIN
-    candidates.emplace_back(BRINDLET_DEFAULT_PLUGIN);
-#endif
-    // Installed: <prefix>/bin/brindlet-render beside <prefix>/lib/vst/brindlet.so.
+    // Installed: <prefix>/bin/brindlet-render beside <prefix>/lib/vst/brindlet.so. Before the
+    // build folder's copy, so an installed program never loads a stale build of the plug-in.
     if (!ec)
         candidates.push_back(
             (self.parent_path().parent_path() / "lib" / "vst" / "brindlet.so").string());
+#ifdef BRINDLET_DEFAULT_PLUGIN
+    candidates.emplace_back(BRINDLET_DEFAULT_PLUGIN);
+#endif
     return candidates;
 }
 
