@@ -203,11 +203,16 @@ void destroyFrameWindow(NativeWindow* window) {
     x11::destroyFieldsOf(window);
     windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
     Display* display = window->display;
+    // cairo keeps per-display state (glyph caches, screens) in its device: finished before the
+    // display goes, or it outlives the connection it belongs to.
+    cairo_device_t* device = cairo_device_reference(cairo_surface_get_device(window->surface->surface));
     {
         x11::ErrorTrap trap;
         destroySurface(window->surface);
         if (!window->destroyedOutside) XDestroyWindow(display, window->window);
         XSync(display, True);
+        cairo_device_finish(device);
+        cairo_device_destroy(device);
     }
     x11::releaseClass();
     XCloseDisplay(display);
