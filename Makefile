@@ -4,7 +4,7 @@ FUZZ_SECONDS ?= 300
 CI_FUZZ_SECONDS ?= 20
 SOAK_SECONDS ?= 600
 # brindlet.so itself is not built there: clang leaves its sanitizer runtime out of modules.
-FUZZ_TARGETS = fuzz_dispatcher fuzz_events fuzz_audio fuzz_bmp fuzz_entry fuzz_render_options fuzz_midi_file
+FUZZ_TARGETS = fuzz_dispatcher fuzz_events fuzz_audio fuzz_bmp fuzz_entry fuzz_render_options fuzz_midi_file fuzz_drop_list
 
 .PHONY: deps build demo test test-release test-asan test-tsan test-fuzz build-fuzz-targets fuzz soak \
         test-windows windows test-install bench clean dist install install-user package package-windows
