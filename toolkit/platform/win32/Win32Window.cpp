@@ -156,6 +156,9 @@ NativeWindow* createFrameWindow(void* parent, int32_t width, int32_t height, Win
     return window;
 }
 
+// The window procedure receives the messages through the host's own message loop.
+void dispatchWindowEvents(NativeWindow*) {}
+
 void destroyFrameWindow(NativeWindow* window) {
     if (!window) return;
     revokeDropTarget(window);
