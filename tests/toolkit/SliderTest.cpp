@@ -226,5 +226,21 @@ TEST_F(SliderTest, ZeroTravelNanValuesMissingBitmapsAndDetachedAreSafe) {
     small->release();
 }
 
+// Values a host may store far outside 0..1 keep the handle on its travel, in both conventions.
+TEST_F(SliderTest, ValuesFarOutsideTheRangeKeepTheHandleOnItsTravel) {
+    for (const int32_t style : {sliderMinBottom, sliderMinTop}) {
+        VerticalSlider* s = addVertical(style);
+        for (const float v : {1.0e30f, -1.0e30f, std::numeric_limits<float>::infinity(),
+                              -std::numeric_limits<float>::infinity()}) {
+            s->setValue(v);
+            const Rect r = s->handleRect();
+            EXPECT_GE(r.top, 0);
+            EXPECT_LE(r.top, r.bottom);
+            EXPECT_LE(r.bottom, s->bounds().height());
+            frame->redrawView(s);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace brindlet

@@ -14,7 +14,7 @@
 #include "tests/module/ModuleTestSupport.h"
 
 // clang-format off
-#include "XvfbServer.h"
+#include "tests/support/x11/XvfbServer.h"
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>

@@ -14,7 +14,7 @@
 
 // clang-format off
 #include "XdndSource.h"
-#include "XvfbServer.h"
+#include "tests/support/x11/XvfbServer.h"
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on

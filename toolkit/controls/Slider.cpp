@@ -1,6 +1,7 @@
 // Slider geometry, drawing through its offscreen picture, and the drag, key and wheel edits.
 #include "toolkit/controls/Slider.h"
 
+#include <algorithm>
 #include <new>
 
 #include "toolkit/bitmap/Bitmap.h"
@@ -65,7 +66,10 @@ bool Slider::onRemoved(View*) {
 
 int32_t Slider::handleStartOffset(float v) const {
     const float f = (style & kValueAsIs) ? v : 1.0f - v;
-    return truncToInt(static_cast<float>(travel) * f) + handleOffsetOnAxis();
+    // A host may store any value: far outside 0..1 the sum must saturate, not wrap.
+    const int64_t start =
+        int64_t{truncToInt(static_cast<float>(travel) * f)} + handleOffsetOnAxis();
+    return saturateToInt(start);
 }
 
 Rect Slider::handleRect() const {
@@ -74,9 +78,10 @@ Rect Slider::handleRect() const {
 
 Rect Slider::handleRectAt(float v) const {
     int32_t start = handleStartOffset(v);
-    if (start < handleMin) start = handleMin;
-    int32_t end = start + handleSizeOnAxis();
-    if (end > handleMax) end = handleMax;  // the handle image is cut
+    start = std::clamp(start, handleMin, std::max(handleMin, handleMax));
+    // the handle image is cut at the end of its travel
+    const int32_t end =
+        saturateToInt(std::min<int64_t>(int64_t{start} + handleSizeOnAxis(), handleMax));
     if (isHorizontal()) return {start, handleOffset.v, end, handleOffset.v + handleHeight};
     return {handleOffset.h, start, handleOffset.h + handleWidth, end};
 }
