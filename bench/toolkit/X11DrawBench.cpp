@@ -15,7 +15,7 @@
 #include "host/PluginHost.h"
 #include "host/PluginInstance.h"
 #include "host/PluginModule.h"
-#include "tests/x11/XvfbServer.h"
+#include "tests/support/x11/XvfbServer.h"
 #include "toolkit/draw/DrawContext.h"
 #include "toolkit/platform/cairo/CairoTypes.h"
 #include "toolkit/platform/x11/X11State.h"
