@@ -228,21 +228,25 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
 
     for (int32_t k = 0; k < frames; ++k) {
         const StereoSample in = finiteOrZero(stereo(inL[k], inR[k]));
-        const TriggerEvents events = trigger.processFrame(in[0], in[1], p, feed);
-        if (events.takeStart) {
-            voices.beginTake();
-            sweep.prepareSweep(p.trigMode, p, endChanged);
-            endChanged = false;
-            if (p.trigMode == TriggerMode::Dry) {
-                feedbackTarget = 0.0f;  // a Dry take starts without feedback
-                feedbackSmoothed = 0.0f;
+        trigger.followLevel(in[0], in[1], p, feed);
+        // Most frames' tests would change nothing: their events stay off this path.
+        if (!trigger.holdSteady()) {
+            const TriggerEvents events = trigger.runTests(p);
+            if (events.takeStart) {
+                voices.beginTake();
+                sweep.prepareSweep(p.trigMode, p, endChanged);
+                endChanged = false;
+                if (p.trigMode == TriggerMode::Dry) {
+                    feedbackTarget = 0.0f;  // a Dry take starts without feedback
+                    feedbackSmoothed = 0.0f;
+                    settled = false;
+                }
+            }
+            if (events.fire) {
+                feedbackTarget = p.feedbackAmount;
+                sweep.fireSweep(p);
                 settled = false;
             }
-        }
-        if (events.fire) {
-            feedbackTarget = p.feedbackAmount;
-            sweep.fireSweep(p);
-            settled = false;
         }
         if (!settled) {
             feedbackSmoothed = slewTowards(feedbackSmoothed, feedbackTarget, slew, negSlew);
