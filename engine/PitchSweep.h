@@ -63,7 +63,7 @@ public:
         sweepValue_ = pitchEnd;
     }
 
-    // Once per frame while a voice plays.
+    // Once per frame while a voice plays. `feedEnabled` must hold from one endBlock to the next.
     BRINDLET_FRAME_STEP float nextRate(float envModValue, bool feedEnabled,
                                        const EditorFeed& feed) {
         if (sweepDescending_) {
@@ -94,8 +94,9 @@ public:
         skipSlew_ = false;
         if (feedCountdown_ == 0) {
             if (feedEnabled && feed.open()) sendFeed(feed);
-            // An unsent new-trace mark keeps the count at its start until it goes out.
-            feedCountdown_ = forceFeed_ ? 0 : feedPeriod_ - 1;
+            // An unsent new-trace mark can go out only in a later block, whose first frame
+            // finds the count at 0 again (endBlock); until then it costs a single test per frame.
+            feedCountdown_ = forceFeed_ ? kMarkWaits : feedPeriod_ - 1;
         } else {
             feedCountdown_ -= 1;
         }
@@ -113,6 +114,9 @@ public:
     float expFactor() const { return expFactor_; }
 
 private:
+    // No block runs this many frames: the count never reaches 0 again in it.
+    static constexpr int32_t kMarkWaits = INT32_MAX;
+
     float lengthFrames() const { return sweepLengthScale_ * latchedDecay_; }
     // The exponential part's weight is kept beside the shape's: it changes only with it.
     BRINDLET_FRAME_STEP void setShapeWeight(float weight) {
@@ -145,7 +149,7 @@ private:
     bool skipSlew_ = true;
     bool forceFeed_ = false;
     // Frames until the next sweep feed, counted down so that a frame without one costs a single
-    // test; 0 also while a new-trace mark waits to be sent.
+    // test; 0 between blocks while a new-trace mark waits to be sent.
     int32_t feedCountdown_ = 0;
     int32_t feedPeriod_ = 441;
     float slewStep_ = 0.01f;
