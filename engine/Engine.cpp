@@ -15,13 +15,15 @@ namespace {
 constexpr double kSemitoneDown = 0.943874312681693417;  // 2^(-1/12)
 constexpr int kHighestSweepNote = 60;
 
-// The sweep's next rate for the voices, with the trigger's modulation and feed permission.
+// The sweep's next rate for the voices, with the trigger's modulation. Whether the sweep may
+// feed the editor is fixed for a block: the trigger changes its permission only between blocks.
 struct SweepRate {
     PitchSweep& sweep;
     const OnsetTrigger& trigger;
     const EditorFeed& feed;
+    bool feedOn;
     BRINDLET_FRAME_STEP float operator()() const {
-        return sweep.nextRate(trigger.envModValue(), trigger.feedEnabled(), feed);
+        return sweep.nextRate(trigger.envModValue(), feedOn, feed);
     }
 };
 
@@ -196,13 +198,14 @@ template <bool Adding>
 
 template <bool Adding>
 BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* const* outputs,
-                                           int32_t frames, const EditorFeed& feed) {
+                                           int32_t frames, const EditorFeed& blockFeed) {
     // Requests other threads made since the last block take effect on its first frame. They are
     // taken before the snapshot, which then holds at least the Pitch/ End stored with them.
     const bool midiTake = midiTrigger_.exchange(false, std::memory_order_acquire);
     if (params_.takeEndChanged()) endChangedPending_ = true;
     // Local copies keep the state in registers and away from the sample buffers' aliasing.
     const ParameterSnapshot p = params_.snapshot();
+    const EditorFeed feed = blockFeed;
     OnsetTrigger trigger = trigger_;
     PitchSweep sweep = sweep_;
     TakeVoices voices = voices_;
@@ -220,7 +223,7 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
     StereoSample last = stereo(lastOutLeft_, lastOutRight_);
     const float slew = sweep.slewStep();
     const float negSlew = sweep.negSlewStep();
-    const SweepRate nextRate{sweep, trigger, feed};
+    const SweepRate nextRate{sweep, trigger, feed, trigger.feedEnabled() && feed.open()};
     const float* inL = inputs[0];
     const float* inR = inputs[1];
     float* outL = outputs[0];
@@ -228,21 +231,25 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
 
     for (int32_t k = 0; k < frames; ++k) {
         const StereoSample in = finiteOrZero(stereo(inL[k], inR[k]));
-        const TriggerEvents events = trigger.processFrame(in[0], in[1], p, feed);
-        if (events.takeStart) {
-            voices.beginTake();
-            sweep.prepareSweep(p.trigMode, p, endChanged);
-            endChanged = false;
-            if (p.trigMode == TriggerMode::Dry) {
-                feedbackTarget = 0.0f;  // a Dry take starts without feedback
-                feedbackSmoothed = 0.0f;
+        trigger.followLevel(in[0], in[1], p, feed);
+        // Most frames' tests would change nothing: their events stay off this path.
+        if (!trigger.holdSteady()) {
+            const TriggerEvents events = trigger.runTests(p);
+            if (events.takeStart) {
+                voices.beginTake();
+                sweep.prepareSweep(p.trigMode, p, endChanged);
+                endChanged = false;
+                if (p.trigMode == TriggerMode::Dry) {
+                    feedbackTarget = 0.0f;  // a Dry take starts without feedback
+                    feedbackSmoothed = 0.0f;
+                    settled = false;
+                }
+            }
+            if (events.fire) {
+                feedbackTarget = p.feedbackAmount;
+                sweep.fireSweep(p);
                 settled = false;
             }
-        }
-        if (events.fire) {
-            feedbackTarget = p.feedbackAmount;
-            sweep.fireSweep(p);
-            settled = false;
         }
         if (!settled) {
             feedbackSmoothed = slewTowards(feedbackSmoothed, feedbackTarget, slew, negSlew);

@@ -35,17 +35,33 @@ public:
     BRINDLET_FRAME_STEP TriggerEvents processFrame(float left, float right,
                                                    const ParameterSnapshot& p,
                                                    const EditorFeed& feed) {
+        followLevel(left, right, p, feed);
+        if (holdSteady()) return TriggerEvents{};
+        return runTests(p);
+    }
+
+    // processFrame in steps, so the frame loop can keep the events' handling off its common
+    // path: the level and its modulation first, ...
+    BRINDLET_FRAME_STEP void followLevel(float left, float right, const ParameterSnapshot& p,
+                                         const EditorFeed& feed) {
         detectLevel(left, right, feed);
         envModValue_ +=
             (envModGate_ * p.envModDepth * smoothLevel_ - envModValue_) * p.envAttackCoeff;
-        // The tests below see only the level and their own state. After a frame where they
-        // changed nothing, and with the level unchanged, they would again change nothing; the
-        // gate's condition on the same two holds as well.
+    }
+
+    // ... then, when the tests would change nothing, only the gate's step (true then). The tests
+    // see only the level and their own state: after a frame where they changed nothing, and with
+    // the level unchanged, they would again change nothing; the gate's condition on the same two
+    // holds as well.
+    BRINDLET_FRAME_STEP bool holdSteady() {
+        if (!steady_) return false;
+        if (gateClosing_ && gateGain_ > 0.0f) gateGain_ -= 0.001f;
+        return true;
+    }
+
+    // ... otherwise the tests themselves.
+    BRINDLET_FRAME_STEP TriggerEvents runTests(const ParameterSnapshot& p) {
         TriggerEvents events;
-        if (steady_) {
-            if (gateClosing_ && gateGain_ > 0.0f) gateGain_ -= 0.001f;
-            return events;
-        }
         if (armed_ && inputLevel_ < p.gateLevel && gateGain_ > 0.0f) gateGain_ -= 0.001f;
         const float lowest = levelMin_;
         if (!armed_ || levelMin_ > inputLevel_) levelMin_ = inputLevel_;

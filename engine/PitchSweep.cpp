@@ -16,6 +16,7 @@ void PitchSweep::setSampleRate(float sampleRate) {
 void PitchSweep::endBlock() {
     // Keeps the exponential part out of the denormal range (and clears a NaN).
     expState_ = flushTiny(expState_);
+    if (forceFeed_) feedCountdown_ = 0;  // the next block may send the waiting mark at once
 }
 
 }  // namespace brindlet

@@ -21,7 +21,7 @@ public:
     BRINDLET_FRAME_STEP void prepareSweep(TriggerMode mode, const ParameterSnapshot& p,
                                           bool endChanged) {
         latchedDecay_ = p.pitchDecay;
-        sweepShapeWeight_ = p.pitchShape;
+        setShapeWeight(p.pitchShape);
         latchedStart_ = p.pitchStart;
         sweepTarget_ = p.pitchEnd;
         sweepSpan_ = latchedStart_ - p.pitchEnd;
@@ -35,7 +35,7 @@ public:
             return;
         }
         sweepStep_ = 0.0f;
-        sweepShapeWeight_ = 1.0f;
+        setShapeWeight(1.0f);
         float hold = 0.0f;  // Mute
         if (mode == TriggerMode::NoSlope) hold = latchedStart_;
         if (mode == TriggerMode::Dry) hold = 1.0f;
@@ -45,7 +45,7 @@ public:
 
     // When the trigger fires.
     BRINDLET_FRAME_STEP void fireSweep(const ParameterSnapshot& p) {
-        sweepShapeWeight_ = p.pitchShape;
+        setShapeWeight(p.pitchShape);
         sweepTarget_ = p.pitchEnd;
         sweepValue_ = p.pitchStart;
         sweepDescending_ = p.pitchEnd < latchedStart_;
@@ -63,7 +63,7 @@ public:
         sweepValue_ = pitchEnd;
     }
 
-    // Once per frame while a voice plays.
+    // Once per frame while a voice plays. `feedEnabled` must hold from one endBlock to the next.
     BRINDLET_FRAME_STEP float nextRate(float envModValue, bool feedEnabled,
                                        const EditorFeed& feed) {
         if (sweepDescending_) {
@@ -74,7 +74,7 @@ public:
             if (sweepValue_ > sweepTarget_) sweepValue_ = sweepTarget_;
         }
         expState_ = expState_ * expFactor_;
-        float raw = (expState_ * sweepSpan_ + sweepTarget_) * (1.0f - sweepShapeWeight_) +
+        float raw = (expState_ * sweepSpan_ + sweepTarget_) * sweepExpWeight_ +
                     sweepShapeWeight_ * sweepValue_ + envModValue;
         // NaN (only reachable from out-of-range parameters) counts as a standstill.
         if (raw > 1.0f) {
@@ -94,8 +94,9 @@ public:
         skipSlew_ = false;
         if (feedCountdown_ == 0) {
             if (feedEnabled && feed.open()) sendFeed(feed);
-            // An unsent new-trace mark keeps the count at its start until it goes out.
-            feedCountdown_ = forceFeed_ ? 0 : feedPeriod_ - 1;
+            // An unsent new-trace mark can go out only in a later block, whose first frame
+            // finds the count at 0 again (endBlock); until then it costs a single test per frame.
+            feedCountdown_ = forceFeed_ ? kMarkWaits : feedPeriod_ - 1;
         } else {
             feedCountdown_ -= 1;
         }
@@ -113,7 +114,15 @@ public:
     float expFactor() const { return expFactor_; }
 
 private:
+    // No block runs this many frames: the count never reaches 0 again in it.
+    static constexpr int32_t kMarkWaits = INT32_MAX;
+
     float lengthFrames() const { return sweepLengthScale_ * latchedDecay_; }
+    // The exponential part's weight is kept beside the shape's: it changes only with it.
+    BRINDLET_FRAME_STEP void setShapeWeight(float weight) {
+        sweepShapeWeight_ = weight;
+        sweepExpWeight_ = 1.0f - weight;
+    }
     void sendFeed(const EditorFeed& feed) {
         if (forceFeed_) {
             feed.send(kFeedSweep, rateRaw_ + 99.0f);  // marks the start of a new trace
@@ -127,6 +136,7 @@ private:
     float latchedDecay_ = 0.1f;
     float sweepTarget_ = 0.5f;
     float sweepShapeWeight_ = 1.0f;
+    float sweepExpWeight_ = 0.0f;  // 1 − sweepShapeWeight_
     // A take that starts without firing runs on from these: hold at the default end pitch.
     float sweepValue_ = 0.5f;
     float sweepStep_ = 0.0f;
@@ -139,7 +149,7 @@ private:
     bool skipSlew_ = true;
     bool forceFeed_ = false;
     // Frames until the next sweep feed, counted down so that a frame without one costs a single
-    // test; 0 also while a new-trace mark waits to be sent.
+    // test; 0 between blocks while a new-trace mark waits to be sent.
     int32_t feedCountdown_ = 0;
     int32_t feedPeriod_ = 441;
     float slewStep_ = 0.01f;

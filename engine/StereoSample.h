@@ -78,12 +78,15 @@ BRINDLET_FRAME_STEP StereoSample flushAndShapeFeedback(StereoSample v) {
     const __m128 sign = _mm_castsi128_ps(_mm_set1_epi32(INT32_MIN));
     __m128 x = __builtin_shufflevector(v, v, 0, 1, 0, 1);
     x = _mm_and_ps(x, _mm_cmpge_ps(_mm_and_ps(x, noSign), _mm_set1_ps(kTinyLevel)));
-    __m128 y = _mm_min_ps(_mm_set1_ps(2.0f), x);
-    y = _mm_max_ps(_mm_set1_ps(-2.0f), y);
+    // No NaN is left after the flush, so the clamp's operands may come in either order; the
+    // constant second lets it be read from memory instead of being loaded into a register.
+    __m128 y = _mm_min_ps(x, _mm_set1_ps(2.0f));
+    y = _mm_max_ps(y, _mm_set1_ps(-2.0f));
     const __m128 q = _mm_add_ps(_mm_mul_ps(_mm_mul_ps(y, y), _mm_set1_ps(0.13333334f)),
                                 _mm_set1_ps(0.46666667f));
     const __m128 signedQ = _mm_or_ps(q, _mm_and_ps(y, sign));
-    const __m128 outside = _mm_cmpgt_ps(_mm_and_ps(y, noSign), _mm_set1_ps(0.5f));
+    // "Not at most 0.5" is "above 0.5" without NaN, and keeps the constant second.
+    const __m128 outside = _mm_cmpnle_ps(_mm_and_ps(y, noSign), _mm_set1_ps(0.5f));
     const __m128 shaped = _mm_or_ps(_mm_and_ps(outside, signedQ), _mm_andnot_ps(outside, y));
     return __builtin_shufflevector(shaped, shaped, 0, 1);
 }

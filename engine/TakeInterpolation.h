@@ -47,7 +47,9 @@ BRINDLET_FRAME_STEP StereoSample readTake(const StereoSample* buffer, const Take
     const StereoSample c = buffer[i - 1];
     const StereoSample g = buffer[i + 2];
     const StereoSample a2 = (c + e) * 0.5f - d;
-    const StereoSample a3 = (d + g - 2.0f * (a2 + e)) * kCubicScale;
+    // Doubling by addition is exact like the multiplication and needs no constant.
+    const StereoSample a2e = a2 + e;
+    const StereoSample a3 = (d + g - (a2e + a2e)) * kCubicScale;
     const StereoSample a1 = a2 + d - a3 - c;
     return d + f * (a1 + f * (a2 + f * a3));
 }

@@ -111,11 +111,11 @@ private:
     static constexpr float kLowRateThreshold = 0.01f;
     static constexpr float kLowRateGain = 100.0f;
 
+    // Most frames record before the fade, which starts inside the take: one test for them.
     BRINDLET_FRAME_STEP void record(uint32_t p, StereoSample x) const {
-        if (p >= historyLength_) return;
         if (p < fadeStart_) {
             buffer_[p] = x;
-        } else {
+        } else if (p < historyLength_) {
             buffer_[p] = x * static_cast<float>(historyLength_ - p) * fadeStep_;
         }
     }

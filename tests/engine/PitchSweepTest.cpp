@@ -131,6 +131,7 @@ TEST_F(PitchSweepTest, FeedsEveryTenMillisecondsAndMarksAFireAtTheFirstAllowedFe
     for (int k = 0; k < 1000; ++k) next(0.0f, false);  // feeds paused: the mark waits
     EXPECT_EQ(host.count(kFeedSweep), 3);
     EXPECT_EQ(host.fireMarks(), 0);
+    sweep.endBlock();  // the permission changes only between blocks
     next();
     ASSERT_EQ(host.count(kFeedSweep), 4);
     EXPECT_EQ(host.feeds.back().value, sweep.rateRaw() + 99.0f);
