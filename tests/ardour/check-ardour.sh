@@ -34,7 +34,9 @@ trap 'rm -rf "$work"' EXIT
 export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config"
 
 # Ardour indexes a new VST module in a separate process before it offers it; its window does
-# this at start-up, the headless session only reads the index.
+# this at start-up, the headless session only reads the index. An index written in the same
+# second as the module counts as stale, so a module installed just now waits for that second.
+while [ "$(date +%s)" -le "$(stat -c %Y "$plugin")" ]; do sleep 0.2; done
 LD_LIBRARY_PATH="$libdir" timeout 60 "$scanner" --force --quiet "$plugin" ||
   { echo "FAIL: Ardour's VST scanner rejected $plugin" >&2; exit 1; }
 
