@@ -104,6 +104,22 @@ void BM_BigDrumOnPath(benchmark::State& state) {
     forceFramePath(previous);
 }
 
+// The denormal tail on each copy: wider vectors meet denormal operands in other places.
+void BM_BassDenormalTailOnPath(benchmark::State& state) {
+    const auto path = static_cast<FramePath>(state.range(1));
+    if (!framePathAvailable(path)) {
+        state.SkipWithError("this frame path is not available here");
+        return;
+    }
+    const FramePath previous = activeFramePath();
+    forceFramePath(path);
+    runEngine(state, 0, denormalTail());
+    forceFramePath(previous);
+}
+
+BENCHMARK(BM_BassDenormalTailOnPath)
+    ->ArgsProduct({{256}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BigDrumOnPath)->ArgsProduct({{32, 256}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Bass)->Arg(32)->Arg(256)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BigDrum)->Arg(32)->Arg(256)->Arg(4096)->Unit(benchmark::kMillisecond);
