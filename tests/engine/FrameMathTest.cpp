@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <random>
 
 #include "engine/EngineMath.h"
 #include "engine/StereoSample.h"
+#include "engine/TakeInterpolation.h"
 
 namespace brindlet {
 namespace {
@@ -60,6 +62,64 @@ TEST(FrameMath, ReadIndexRoundsLikeTheAdditionTrickOverTheWholeTakeRange) {
         ASSERT_EQ(static_cast<float>(nearestEvenIndex(half)), nearestEvenSmall(half)) << half;
     }
     EXPECT_EQ(nearestEvenIndex(-0.0f), 0);
+}
+
+// Samples of a take recorded from input fading out: any sign, exponents from the denormals up
+// to the tiny-sample limit, zeros of both signs, and runs of equal or nearly equal values.
+class TinySamples {
+public:
+    float next() {
+        const uint32_t kind = rng_() % 8;
+        if (kind == 0) return (rng_() & 1) ? 0.0f : -0.0f;
+        if (kind == 1) return std::nextafter(last_, (rng_() & 1) ? 1.0f : -1.0f);
+        const uint32_t sign = rng_() & 0x80000000u;
+        const uint32_t exponent = rng_() % (bitsOfFloat(kTinySample) >> 23);  // 0: denormal
+        last_ = fromBits(sign | exponent << 23 | (rng_() & 0x7FFFFFu));
+        return last_;
+    }
+    float position() {
+        const uint32_t kind = rng_() % 6;
+        if (kind == 0) return (rng_() & 1) ? 0.5f : -0.5f;
+        if (kind == 1) return fromBits((rng_() & 0x80000000u) | (rng_() & 0x3FFFFFFFu)) * 0.5f;
+        return std::uniform_real_distribution<float>(-0.5f, 0.5f)(rng_);
+    }
+
+private:
+    std::mt19937 rng_{20261208};
+    float last_ = 1e-40f;
+};
+
+TEST(FrameMath, CubicOfTinyGivesTheFloatCubicsBitsForTinySamples) {
+    TinySamples source;
+    for (int n = 0; n < 4000000; ++n) {
+        StereoSample s[4];
+        for (StereoSample& v : s) v = StereoSample{source.next(), source.next()};
+        const float f = source.position();
+        ASSERT_TRUE(allTiny(s[0], s[1], s[2], s[3]));
+        const StereoSample viaDouble = cubicOfTiny(s[0], s[1], s[2], s[3], f);
+        const StereoSample narrow = cubic(s[0], s[1], s[2], s[3], f);
+        for (int lane = 0; lane < 2; ++lane)
+            ASSERT_EQ(bitsOfFloat(viaDouble[lane]), bitsOfFloat(narrow[lane]))
+                << s[0][lane] << ' ' << s[1][lane] << ' ' << s[2][lane] << ' ' << s[3][lane]
+                << " at " << f;
+    }
+}
+
+TEST(FrameMath, TakeReadUsesTheFloatCubicUnlessAllFourSamplesAreTiny) {
+    const StereoSample tiny = {1e-30f, -1e-38f};
+    const StereoSample limit = {kTinySample, -kTinySample};
+    EXPECT_TRUE(allTiny(tiny, tiny, tiny, tiny));
+    EXPECT_FALSE(allTiny(tiny, tiny, limit, tiny));
+    EXPECT_FALSE(allTiny(tiny, StereoSample{1e-30f, NAN}, tiny, tiny));
+    const StereoSample buffer[] = {tiny, tiny * 3.0f, limit, tiny, tiny};
+    TakeReadPoint point;
+    point.silent = false;
+    point.linear = false;
+    point.i = 1;
+    point.f = 0.25f;
+    const StereoSample read = readTake(buffer, point);
+    const StereoSample narrow = cubic(buffer[0], buffer[1], buffer[2], buffer[3], 0.25f);
+    for (int lane = 0; lane < 2; ++lane) EXPECT_EQ(bitsOfFloat(read[lane]), bitsOfFloat(narrow[lane]));
 }
 
 }  // namespace
