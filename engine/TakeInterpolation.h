@@ -1,6 +1,7 @@
 // Reading a take between samples: four-point Lagrange cubic, linear at the edges of the take.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 #include "engine/EngineMath.h"
@@ -70,7 +71,8 @@ BRINDLET_FRAME_STEP StereoSample differenceViaDouble(StereoSample a, StereoSampl
     return narrow(widen(a) - widen(b));
 }
 
-// cubic() for tiny samples, step for step; the third difference is the sum that cancels.
+// cubic() step for step, with the same bits for any finite samples; the third difference is
+// the sum that cancels.
 BRINDLET_FRAME_STEP StereoSample cubicOfTiny(StereoSample c, StereoSample d, StereoSample e,
                                              StereoSample g, float f) {
     const StereoSample a2 = productViaDouble(c + e, 0.5f) - d;
@@ -80,15 +82,12 @@ BRINDLET_FRAME_STEP StereoSample cubicOfTiny(StereoSample c, StereoSample d, Ste
     return d + productViaDouble(a1 + productViaDouble(a2 + productViaDouble(a3, f), f), f);
 }
 
-// Far below anything audible, and far above where the cubic's residues of such samples reach
-// the denormal range (2^-126): louder takes keep to the plain float steps.
-constexpr float kTinySample = 0x1p-64f;
-
-BRINDLET_FRAME_STEP bool allTiny(StereoSample c, StereoSample d, StereoSample e, StereoSample g) {
-    const StereoSample tiny = {kTinySample, kTinySample};
-    const StereoBits below = (magnitudeOf(c) < tiny) & (magnitudeOf(d) < tiny) &
-                             (magnitudeOf(e) < tiny) & (magnitudeOf(g) < tiny);
-    return (below[0] & below[1]) != 0;
+// Both lanes below 2^-63: far below anything audible, and far above where the cubic's residues
+// of such samples reach the denormal range (2^-126). The sample at the read point stands for
+// its neighbours; the test is one on the exponent fields' bits 6 and 7 of both lanes at once.
+BRINDLET_FRAME_STEP bool bothTiny(const StereoSample& x) {
+    constexpr uint64_t kHighExponentBits = 0x6000000060000000u;
+    return (std::bit_cast<uint64_t>(x) & kHighExponentBits) == 0;
 }
 
 // Both channels at a read point. Reads up to two frames past the last one, so the buffer needs
@@ -102,7 +101,7 @@ BRINDLET_FRAME_STEP StereoSample readTake(const StereoSample* buffer, const Take
     if (point.linear) return d + f * (e - d);
     const StereoSample c = buffer[i - 1];
     const StereoSample g = buffer[i + 2];
-    if (allTiny(c, d, e, g)) return cubicOfTiny(c, d, e, g, f);
+    if (bothTiny(d)) return cubicOfTiny(c, d, e, g, f);
     return cubic(c, d, e, g, f);
 }
 
