@@ -1,6 +1,7 @@
 // Reading a take between samples: four-point Lagrange cubic, linear at the edges of the take.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 #include "engine/EngineMath.h"
@@ -34,10 +35,64 @@ BRINDLET_FRAME_STEP TakeReadPoint locateRead(float t, float lastIndex, uint32_t 
     return point;
 }
 
+constexpr float kCubicScale = 0.16666667f;
+
+// The cubic through samples c, d, e, g (at -1, 0, 1, 2), at f from d.
+BRINDLET_FRAME_STEP StereoSample cubic(StereoSample c, StereoSample d, StereoSample e,
+                                       StereoSample g, float f) {
+    const StereoSample a2 = (c + e) * 0.5f - d;
+    // Doubling by addition is exact like the multiplication and needs no constant.
+    const StereoSample a2e = a2 + e;
+    const StereoSample a3 = (d + g - (a2e + a2e)) * kCubicScale;
+    const StereoSample a1 = a2 + d - a3 - c;
+    return d + f * (a1 + f * (a2 + f * a3));
+}
+
+// Where a take was recorded from input fading towards zero, the cubic's coefficients are
+// rounding residues some 2^-24 of the samples and often denormal. A multiplication with a
+// denormal factor or product then costs a microcode assist, and so does a sum of two normal
+// values that cancel into the denormal range; sums with a denormal operand cost nothing.
+// Those steps are done in double and rounded back to float, which gives the float operation's
+// bits: a double holds the exact product of two floats, and a difference rounded to double and
+// then to float rounds as if once (53 >= 2 * 24 + 2 bits). Float denormals are ordinary
+// doubles, and the conversions take and make them without an assist.
+using StereoWide = double __attribute__((vector_size(16)));
+
+BRINDLET_FRAME_STEP StereoWide widen(StereoSample x) {
+    return __builtin_convertvector(x, StereoWide);
+}
+BRINDLET_FRAME_STEP StereoSample narrow(StereoWide x) {
+    return __builtin_convertvector(x, StereoSample);
+}
+BRINDLET_FRAME_STEP StereoSample productViaDouble(StereoSample a, float b) {
+    return narrow(widen(a) * static_cast<double>(b));
+}
+BRINDLET_FRAME_STEP StereoSample differenceViaDouble(StereoSample a, StereoSample b) {
+    return narrow(widen(a) - widen(b));
+}
+
+// cubic() step for step, with the same bits for any finite samples; the third difference is
+// the sum that cancels.
+BRINDLET_FRAME_STEP StereoSample cubicOfTiny(StereoSample c, StereoSample d, StereoSample e,
+                                             StereoSample g, float f) {
+    const StereoSample a2 = productViaDouble(c + e, 0.5f) - d;
+    const StereoSample a2e = a2 + e;
+    const StereoSample a3 = productViaDouble(differenceViaDouble(d + g, a2e + a2e), kCubicScale);
+    const StereoSample a1 = a2 + d - a3 - c;
+    return d + productViaDouble(a1 + productViaDouble(a2 + productViaDouble(a3, f), f), f);
+}
+
+// Both lanes below 2^-63: far below anything audible, and far above where the cubic's residues
+// of such samples reach the denormal range (2^-126). The sample at the read point stands for
+// its neighbours; the test is one on the exponent fields' bits 6 and 7 of both lanes at once.
+BRINDLET_FRAME_STEP bool bothTiny(const StereoSample& x) {
+    constexpr uint64_t kHighExponentBits = 0x6000000060000000u;
+    return (std::bit_cast<uint64_t>(x) & kHighExponentBits) == 0;
+}
+
 // Both channels at a read point. Reads up to two frames past the last one, so the buffer needs
 // two guard frames.
 BRINDLET_FRAME_STEP StereoSample readTake(const StereoSample* buffer, const TakeReadPoint& point) {
-    constexpr float kCubicScale = 0.16666667f;
     if (point.silent) return StereoSample{0.0f, 0.0f};
     const uint32_t i = point.i;
     const float f = point.f;
@@ -46,12 +101,8 @@ BRINDLET_FRAME_STEP StereoSample readTake(const StereoSample* buffer, const Take
     if (point.linear) return d + f * (e - d);
     const StereoSample c = buffer[i - 1];
     const StereoSample g = buffer[i + 2];
-    const StereoSample a2 = (c + e) * 0.5f - d;
-    // Doubling by addition is exact like the multiplication and needs no constant.
-    const StereoSample a2e = a2 + e;
-    const StereoSample a3 = (d + g - (a2e + a2e)) * kCubicScale;
-    const StereoSample a1 = a2 + d - a3 - c;
-    return d + f * (a1 + f * (a2 + f * a3));
+    if (bothTiny(d)) return cubicOfTiny(c, d, e, g, f);
+    return cubic(c, d, e, g, f);
 }
 
 // The frame at position t (0 beyond `lastIndex`).

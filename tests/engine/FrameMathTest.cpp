@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <random>
 
 #include "engine/EngineMath.h"
 #include "engine/StereoSample.h"
+#include "engine/TakeInterpolation.h"
 
 namespace brindlet {
 namespace {
@@ -60,6 +62,75 @@ TEST(FrameMath, ReadIndexRoundsLikeTheAdditionTrickOverTheWholeTakeRange) {
         ASSERT_EQ(static_cast<float>(nearestEvenIndex(half)), nearestEvenSmall(half)) << half;
     }
     EXPECT_EQ(nearestEvenIndex(-0.0f), 0);
+}
+
+constexpr float kTinyLimit = 0x1p-63f;
+
+// Samples of a take recorded from input fading out: any sign, exponents from the denormals up
+// to the tiny-sample limit, zeros of both signs, and runs of equal or nearly equal values;
+// `loud` ones as well for the neighbours of a tiny sample.
+class TinySamples {
+public:
+    float next(bool loud = false) {
+        const uint32_t kind = rng_() % 8;
+        if (kind == 0) return (rng_() & 1) ? 0.0f : -0.0f;
+        if (kind == 1) return std::nextafter(last_, (rng_() & 1) ? 1.0f : -1.0f);
+        const uint32_t sign = rng_() & 0x80000000u;
+        const float limit = loud && kind < 5 ? 1.0e6f : kTinyLimit;
+        const uint32_t exponent = rng_() % (bitsOfFloat(limit) >> 23);  // 0: denormal
+        last_ = fromBits(sign | exponent << 23 | (rng_() & 0x7FFFFFu));
+        return last_;
+    }
+    float position() {
+        const uint32_t kind = rng_() % 6;
+        if (kind == 0) return (rng_() & 1) ? 0.5f : -0.5f;
+        if (kind == 1) return fromBits((rng_() & 0x80000000u) | (rng_() & 0x3FFFFFFFu)) * 0.5f;
+        return std::uniform_real_distribution<float>(-0.5f, 0.5f)(rng_);
+    }
+
+private:
+    std::mt19937 rng_{20261208};
+    float last_ = 1e-40f;
+};
+
+TEST(FrameMath, CubicOfTinyGivesTheFloatCubicsBitsAtTinySamplesWhateverTheirNeighbours) {
+    TinySamples source;
+    for (int n = 0; n < 4000000; ++n) {
+        const bool loud = n % 4 == 0;
+        const StereoSample c = {source.next(loud), source.next(loud)};
+        const StereoSample d = {source.next(), source.next()};
+        const StereoSample e = {source.next(loud), source.next(loud)};
+        const StereoSample g = {source.next(loud), source.next(loud)};
+        const float f = source.position();
+        const StereoSample viaDouble = cubicOfTiny(c, d, e, g, f);
+        const StereoSample plain = cubic(c, d, e, g, f);
+        for (int lane = 0; lane < 2; ++lane)
+            ASSERT_EQ(bitsOfFloat(viaDouble[lane]), bitsOfFloat(plain[lane]))
+                << c[lane] << ' ' << d[lane] << ' ' << e[lane] << ' ' << g[lane] << " at " << f;
+    }
+}
+
+TEST(FrameMath, BothTinyTellsBothMagnitudesBelowTheLimit) {
+    auto below = [](float x) { return std::fabs(x) < kTinyLimit; };
+    for (uint64_t bits = 0; bits <= 0xFFFFFFFFull; bits += 4093) {
+        const float x = fromBits(static_cast<uint32_t>(bits));
+        for (float y : {0.0f, -1e-40f, kTinyLimit, -std::nextafter(kTinyLimit, 0.0f), 1.0f, NAN})
+            ASSERT_EQ(bothTiny(StereoSample{x, y}), below(x) && below(y)) << x << ' ' << y;
+    }
+}
+
+TEST(FrameMath, TakeReadAtATinySampleGivesTheFloatCubicsBits) {
+    const StereoSample tiny = {1e-30f, -1e-38f};
+    const StereoSample buffer[] = {tiny * 0.75f, tiny, tiny * 3.0f, tiny * -0.5f};
+    TakeReadPoint point;
+    point.silent = false;
+    point.linear = false;
+    point.i = 1;
+    point.f = 0.25f;
+    ASSERT_TRUE(bothTiny(buffer[1]));
+    const StereoSample read = readTake(buffer, point);
+    const StereoSample plain = cubic(buffer[0], buffer[1], buffer[2], buffer[3], point.f);
+    for (int lane = 0; lane < 2; ++lane) EXPECT_EQ(bitsOfFloat(read[lane]), bitsOfFloat(plain[lane]));
 }
 
 }  // namespace
