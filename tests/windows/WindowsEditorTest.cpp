@@ -57,6 +57,23 @@ void key(WORD virtualKey) {
     SendInput(2, in, sizeof(INPUT));
 }
 
+// Polls `ready` for up to three seconds.
+void waitFor(const std::function<bool()>& ready) {
+    for (int32_t wait = 0; wait < 150 && !ready(); ++wait) Sleep(20);
+}
+
+HWND focusOf(DWORD thread) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+std::string windowText(HWND window) {
+    char text[64] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
 class WindowsEditor : public ModuleTest {
 public:
     void SetUp() override {
@@ -251,6 +268,7 @@ TEST_F(WindowsEditor, PitchEndEntryTypedAndCommittedWithEnter) {
     SetActiveWindow(hostWindow);
     SetFocus(hostWindow);
     pump(200);
+    const DWORD windowThread = GetCurrentThreadId();
     play([&] {
         mouse(0, screenX(406), screenY(136));
         Sleep(50);
@@ -258,17 +276,20 @@ TEST_F(WindowsEditor, PitchEndEntryTypedAndCommittedWithEnter) {
         // button until the field is there to take the keys.
         mouse(MOUSEEVENTF_LEFTDOWN, screenX(406), screenY(136));
         HWND frame = GetWindow(hostWindow, GW_CHILD);
-        for (int32_t wait = 0; wait < 150 && !FindWindowExA(frame, nullptr, "EDIT", nullptr);
-             ++wait) {
+        HWND field = nullptr;
+        for (int32_t wait = 0;
+             wait < 150 && !(field = FindWindowExA(frame, nullptr, "EDIT", nullptr)); ++wait) {
             Sleep(20);
         }
         mouse(MOUSEEVENTF_LEFTUP, screenX(406), screenY(136));
-        Sleep(200);
+        // On a loaded machine the field takes the focus and the keys their turn late: wait for
+        // each instead of guessing how long they take.
+        waitFor([&] { return focusOf(windowThread) == field; });
         for (WORD k : {WORD('0'), WORD(VK_OEM_PERIOD), WORD('2'), WORD('5')}) {
             key(k);
             Sleep(40);
         }
-        Sleep(150);
+        waitFor([&] { return windowText(field) == "0.25"; });
         key(VK_RETURN);
     });
     // The field closes on Enter and its value goes to the effect.
