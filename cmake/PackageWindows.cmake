@@ -5,21 +5,26 @@ string(REGEX REPLACE ".*VERSION ([0-9.]+).*" "\\1" version "${projectLine}")
 
 set(stage ${OUT_DIR}/windows/Brindlet-${version}-windows)
 file(REMOVE_RECURSE ${OUT_DIR}/windows)
-foreach(pair "win64;x64" "win32;x86")
+foreach(pair "win64;x64;x86_64" "win32;x86;i686")
   list(GET pair 0 preset)
   list(GET pair 1 folder)
-  file(GLOB_RECURSE dlls ${SOURCE_DIR}/build-${preset}/*.dll)
-  list(FILTER dlls INCLUDE REGEX "/[Bb]rindlet\\.dll$")
-  list(FILTER dlls EXCLUDE REGEX "/CMakeFiles/")
-  list(LENGTH dlls found)
-  if(NOT found EQUAL 1)
-    message(FATAL_ERROR "build-${preset} holds ${found} Brindlet.dll files, not one: "
-                        "build the ${preset} preset first (cmake --preset ${preset} && "
+  list(GET pair 2 cpu)
+  # The build puts the DLL at the top of its folder; never search the folder, whose Wine
+  # prefix links to the whole file system.
+  set(dll ${SOURCE_DIR}/build-${preset}/Brindlet.dll)
+  if(NOT EXISTS ${dll})
+    message(FATAL_ERROR "no ${dll}: build the ${preset} preset first (cmake --preset ${preset} && "
                         "cmake --build --preset ${preset})")
   endif()
-  file(COPY ${dlls} DESTINATION ${stage}/${folder})
-  file(GLOB copied ${stage}/${folder}/*)
-  file(RENAME ${copied} ${stage}/${folder}/Brindlet.dll)
+  file(COPY ${dll} DESTINATION ${stage}/${folder})
+  # The presets keep debug information for the Wine suites; what users get is stripped.
+  find_program(strip_${cpu} ${cpu}-w64-mingw32-strip)
+  if(strip_${cpu})
+    execute_process(COMMAND ${strip_${cpu}} --strip-unneeded ${stage}/${folder}/Brindlet.dll
+                    COMMAND_ERROR_IS_FATAL ANY)
+  else()
+    message(WARNING "${cpu}-w64-mingw32-strip not found: the ${folder} DLL keeps its debug information")
+  endif()
 endforeach()
 configure_file(${SOURCE_DIR}/docs/windows-readme.txt ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
 configure_file(${SOURCE_DIR}/LICENSE ${stage}/LICENSE.txt COPYONLY)
