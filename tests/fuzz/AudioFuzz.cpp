@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "engine/ParameterIndex.h"
 #include "tests/fuzz/FuzzEffect.h"
 #include "tests/fuzz/FuzzInput.h"
 
@@ -43,9 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 dispatch(e, effSetProgram, 0, in.byte() % 20);
                 break;
             case 3:
-            case 4:
-                e->setParameter(e, in.byte() % 16, in.value());
+            case 4: {
+                const int32_t index = in.byte() % 16;
+                const float value = in.value();
+                if (index < kNumParams) check.parameter(value);
+                e->setParameter(e, index, value);
                 break;
+            }
             default: {
                 const int32_t frames = in.byte() % 4 == 0 ? (in.int32() & 0x1FFF) : in.byte() % 300;
                 const uint8_t pattern = in.byte();

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/ParameterIndex.h"
 #include "shell/EditorBase.h"
 #include "shell/PluginEffect.h"
 #include "tests/fuzz/FuzzEffect.h"
@@ -200,9 +201,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     OutputCheck check;
     for (int step = 0; step < 256 && !in.empty(); ++step) {
         switch (in.byte() % 8) {
-            case 0:
-                e->setParameter(e, static_cast<int32_t>(in.byte()) - 4, in.value());
+            case 0: {
+                const int32_t index = static_cast<int32_t>(in.byte()) - 4;
+                const float value = in.value();
+                if (index >= 0 && index < kNumParams) check.parameter(value);
+                e->setParameter(e, index, value);
                 break;
+            }
             case 1:
                 (void)e->getParameter(e, static_cast<int32_t>(in.byte()) - 4);
                 break;

@@ -62,7 +62,8 @@ namespace brindlet::fuzz {
 
 // What the effect promises of its output: finite and within a fixed gain of the largest input
 // so far, as long as that input stays within `kSaneInput` (about 120 dB above full scale; far
-// beyond it the sum of dry and wet may overflow single precision, as any mixer's would).
+// beyond it the sum of dry and wet may overflow single precision, as any mixer's would) and the
+// host keeps the parameters in 0..1 (a Mix of -3e38 asks for a gain of 3e38).
 class OutputCheck {
 public:
     static constexpr float kSaneInput = 1.0e6f;
@@ -72,6 +73,10 @@ public:
         const float magnitude = level < 0.0f ? -level : level;
         if (!(magnitude <= kSaneInput)) sane = false;
         if (magnitude > largest) largest = magnitude;
+    }
+    // A value that is not a number is ignored by the effect, so it ends nothing.
+    void parameter(float value) {
+        if (value < 0.0f || value > 1.0f) sane = false;
     }
     bool accepts(float out) const {
         if (!sane) return true;
