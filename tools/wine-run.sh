@@ -14,4 +14,8 @@ fi
 if [ ! -d "$WINEPREFIX" ]; then
     "$loader" wineboot -i >/dev/null 2>&1 || true
 fi
+# Each program starts on a wineserver of its own: keys sent with SendInput by a program that
+# follows another on the same server never reach its windows (seen with the editor test).
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+/usr/lib/wine/wineserver -w 2>/dev/null || true
 exec "$loader" "$@"

@@ -263,11 +263,21 @@ TEST_F(WindowsEditor, TheWheelOverASliderMovesIt) {
 }
 
 TEST_F(WindowsEditor, PitchEndEntryTypedAndCommittedWithEnter) {
-    // An inactive host window activated by the click would take the focus from the new field.
+    // An inactive host window activated by the click would take the focus from the new field:
+    // activate it first with a click on the panel's background, as a user would, and wait until
+    // it is the foreground window.
     SetForegroundWindow(hostWindow);
     SetActiveWindow(hostWindow);
     SetFocus(hostWindow);
-    pump(200);
+    play([&] {
+        mouse(0, screenX(40), screenY(330));
+        Sleep(50);
+        mouse(MOUSEEVENTF_LEFTDOWN, screenX(40), screenY(330));
+        Sleep(50);
+        mouse(MOUSEEVENTF_LEFTUP, screenX(40), screenY(330));
+        waitFor([&] { return GetForegroundWindow() == hostWindow; });
+    });
+    ASSERT_EQ(GetForegroundWindow(), hostWindow);
     const DWORD windowThread = GetCurrentThreadId();
     play([&] {
         mouse(0, screenX(406), screenY(136));
