@@ -8,6 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
 status=0
 total=0
+export LSAN_OPTIONS="suppressions=$root/tests/fuzz/lsan.supp:print_suppressions=0"
 for exe in "$build"/tests/fuzz/fuzz_*; do
   [ -x "$exe" ] || continue
   target=${exe##*/fuzz_}
@@ -20,7 +21,8 @@ for exe in "$build"/tests/fuzz/fuzz_*; do
     -artifact_prefix="$build/findings/$target-" "${dict[@]}" "$corpus" "$root/tests/fuzz/seeds/$target" \
     >"$log" 2>&1
   rc=$?
-  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
+  # libFuzzer prints its final stats twice when a leak is found at exit: take the last.
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*$')
   runs=${runs:-0}
   total=$((total + runs))
   if [ $rc -ne 0 ]; then
