@@ -20,15 +20,11 @@ inline void* fakeParentWindow() {
     return &parent;
 }
 
-// For the targets that never look at the editor: its artwork served unreadable, so that creating
-// an instance skips decoding it (the editor works on without images) and inputs run many times
-// faster.
+// The editor's artwork served unreadable, so that creating an instance skips decoding it (the
+// editor works on without images) and inputs run many times faster. Served again after each
+// `headless::reset()`, which forgets it.
 inline void skipEditorArtwork() {
-    static const bool once = [] {
-        for (int32_t id = 128; id <= 170; ++id) headless::setBitmapResource(id, {'B', 'M'});
-        return true;
-    }();
-    (void)once;
+    for (int32_t id = 128; id <= 170; ++id) headless::setBitmapResource(id, {'B', 'M'});
 }
 
 inline intptr_t dispatch(AEffect* e, int32_t opcode, int32_t index = 0, intptr_t value = 0,
