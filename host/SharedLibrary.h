@@ -2,17 +2,25 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace brindlet {
 
 class SharedLibrary {
 public:
     SharedLibrary() = default;
-    ~SharedLibrary();
+    ~SharedLibrary() { close(); }
     SharedLibrary(const SharedLibrary&) = delete;
     SharedLibrary& operator=(const SharedLibrary&) = delete;
-    SharedLibrary(SharedLibrary&& other) noexcept;
-    SharedLibrary& operator=(SharedLibrary&& other) noexcept;
+    SharedLibrary(SharedLibrary&& other) noexcept
+        : handle_(std::exchange(other.handle_, nullptr)) {}
+    SharedLibrary& operator=(SharedLibrary&& other) noexcept {
+        if (this != &other) {
+            close();
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
+        return *this;
+    }
 
     // Loads the file; on failure returns false and leaves the loader's reason in `error`.
     bool open(const std::string& path, std::string& error);

@@ -1,26 +1,9 @@
 // SharedLibrary on dlopen: symbols resolved at load so a broken module fails here, not mid-render.
 #include <dlfcn.h>
 
-#include <utility>
-
 #include "host/SharedLibrary.h"
 
 namespace brindlet {
-
-SharedLibrary::~SharedLibrary() {
-    close();
-}
-
-SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)) {}
-
-SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-}
 
 bool SharedLibrary::open(const std::string& path, std::string& error) {
     close();

@@ -90,9 +90,9 @@ void BM_SweepDenormalTail(benchmark::State& state) {
     runEngine(state, 7, denormalTail());
 }
 
-// Big Drum on each compiled copy of the frame loop (0 portable, 1 x86-64-v3, 2 x86-64-v4);
-// the others run the copy chosen for this CPU.
-void BM_BigDrumOnPath(benchmark::State& state) {
+// `runEngine` on the compiled copy of the frame loop in state.range(1) (0 portable, 1 x86-64-v3,
+// 2 x86-64-v4); the other benchmarks run the copy chosen for this CPU.
+void runEngineOnPath(benchmark::State& state, int preset, const StereoSignal& signal) {
     const auto path = static_cast<FramePath>(state.range(1));
     if (!framePathAvailable(path)) {
         state.SkipWithError("this frame path is not available here");
@@ -100,21 +100,17 @@ void BM_BigDrumOnPath(benchmark::State& state) {
     }
     const FramePath previous = activeFramePath();
     forceFramePath(path);
-    runEngine(state, 1, demo());
+    runEngine(state, preset, signal);
     forceFramePath(previous);
 }
 
-// The denormal tail on each copy: wider vectors meet denormal operands in other places.
+void BM_BigDrumOnPath(benchmark::State& state) {
+    runEngineOnPath(state, 1, demo());
+}
+
+// Wider vectors meet denormal operands in other places.
 void BM_BassDenormalTailOnPath(benchmark::State& state) {
-    const auto path = static_cast<FramePath>(state.range(1));
-    if (!framePathAvailable(path)) {
-        state.SkipWithError("this frame path is not available here");
-        return;
-    }
-    const FramePath previous = activeFramePath();
-    forceFramePath(path);
-    runEngine(state, 0, denormalTail());
-    forceFramePath(previous);
+    runEngineOnPath(state, 0, denormalTail());
 }
 
 BENCHMARK(BM_BassDenormalTailOnPath)

@@ -136,25 +136,13 @@ void fillEvents(FuzzInput& in, Buffers& b) {
 }
 
 void processBlock(AEffect* e, FuzzInput& in, bool replacing, OutputCheck& check) {
-    static float channels[4][kMaxFrames];
+    static float channels[2][kMaxFrames];
     const int32_t frames = in.byte() * 2 % (kMaxFrames + 1);
     const float level = in.value();
     check.input(level);
-    for (int c = 0; c < 2; ++c) std::fill(channels[c], channels[c] + frames, level);
+    for (float* channel : channels) std::fill(channel, channel + frames, level);
     float* inputs[2] = {channels[0], channels[1]};
-    float* outputs[2] = {channels[2], channels[3]};
-    if (replacing) {
-        e->processReplacing(e, inputs, outputs, frames);
-    } else {
-        std::fill(channels[2], channels[2] + frames, 0.0f);
-        std::fill(channels[3], channels[3] + frames, 0.0f);
-        e->process(e, inputs, outputs, frames);
-    }
-    for (int c = 2; c < 4; ++c) {
-        for (int32_t i = 0; i < frames; ++i) {
-            if (!check.accepts(channels[c][i])) std::abort();
-        }
-    }
+    processChecked(e, inputs, frames, replacing, check);
 }
 
 void dispatchOne(AEffect* e, FuzzInput& in, Buffers& b) {

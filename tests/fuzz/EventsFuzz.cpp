@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dispatch(e, effSetSampleRate, 0, 0, nullptr, size % 8 == 0 ? 44100.0f : 8000.0f);
     if (in.byte() & 1) dispatch(e, effMainsChanged, 0, 1);
     static VstMidiEvent storage[kMaxEvents];
-    static float channels[4][kFrames];
+    static float channels[2][kFrames];
     OutputCheck check;
     while (!in.empty()) {
         EventList list{};
@@ -55,13 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check.input(level);
         for (int c = 0; c < 2; ++c) std::fill(channels[c], channels[c] + kFrames, level);
         float* inputs[2] = {channels[0], channels[1]};
-        float* outputs[2] = {channels[2], channels[3]};
-        e->processReplacing(e, inputs, outputs, kFrames);
-        for (int c = 2; c < 4; ++c) {
-            for (float v : channels[c]) {
-                if (!check.accepts(v)) std::abort();
-            }
-        }
+        processChecked(e, inputs, kFrames, true, check);
     }
     dispatch(e, effClose);
     return 0;

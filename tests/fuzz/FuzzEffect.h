@@ -2,10 +2,13 @@
 // every request plainly, for the fuzz targets.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 #include "include/vst2/aeffect.h"
 #include "shell/PluginEffect.h"
+#include "tests/fuzz/FuzzInput.h"
 #include "toolkit/platform/headless/Headless.h"
 
 namespace brindlet::fuzz {
@@ -30,6 +33,27 @@ inline void skipEditorArtwork() {
 inline intptr_t dispatch(AEffect* e, int32_t opcode, int32_t index = 0, intptr_t value = 0,
                          void* ptr = nullptr, float opt = 0.0f) {
     return e->dispatcher(e, opcode, index, value, ptr, opt);
+}
+
+constexpr int32_t kMaxBlock = 8192;
+
+// Runs `frames` (at most kMaxBlock) of `inputs` through `processReplacing`, or through `process`
+// onto cleared outputs, and aborts on an output that `check` refuses.
+inline void processChecked(AEffect* e, float** inputs, int32_t frames, bool replacing,
+                           const OutputCheck& check) {
+    static float channels[2][kMaxBlock];
+    float* outputs[2] = {channels[0], channels[1]};
+    if (replacing) {
+        e->processReplacing(e, inputs, outputs, frames);
+    } else {
+        for (float* out : outputs) std::fill(out, out + frames, 0.0f);
+        e->process(e, inputs, outputs, frames);
+    }
+    for (const float* out : outputs) {
+        for (int32_t i = 0; i < frames; ++i) {
+            if (!check.accepts(out[i])) std::abort();
+        }
+    }
 }
 
 }  // namespace brindlet::fuzz
