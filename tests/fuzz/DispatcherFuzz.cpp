@@ -184,9 +184,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     reentry = Reentry();
     FuzzInput in(data, size);
     // Decoding the real artwork is most of an instance's cost: inputs whose size is a multiple of
-    // eight have it, the rest an editor without images, which runs the same editor code many
-    // times faster. The size, not a byte, chooses, so that the committed seeds keep their meaning.
-    if (size % 8 != 0) skipEditorArtwork();
+    // 32 have it, the rest an editor without images, which runs the same editor code many times
+    // faster. The size, not a byte, chooses, so that the committed seeds keep their meaning.
+    if (size % 32 != 0) skipEditorArtwork();
     AEffect* e = createEffect(reenteringHost);
     if (!e) return 0;
     static Buffers buffers;
