@@ -14,6 +14,7 @@ using namespace brindlet::fuzz;
 namespace {
 constexpr int32_t kMaxEvents = 64;
 constexpr int32_t kFrames = 64;
+constexpr int32_t kMaxLists = 32;
 
 struct EventList {
     int32_t numEvents;
@@ -34,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static VstMidiEvent storage[kMaxEvents];
     static float channels[2][kFrames];
     OutputCheck check;
-    while (!in.empty()) {
+    // A bound on the lists keeps long inputs from slowing the search down.
+    for (int32_t lists = 0; lists < kMaxLists && !in.empty(); ++lists) {
         EventList list{};
         const int32_t count = in.byte() % (kMaxEvents + 1);
         // A count larger than the entries given is a host bug the plug-in cannot see; the list
