@@ -260,7 +260,13 @@ TEST_F(DrawTest, LinesFarBeyondTheSurfaceDrawTheirVisiblePart) {
     context.setFrameColor(kBlue);
     context.moveTo({-30000000, 30});  // too far to walk in: nothing
     context.lineTo({10, 31});
+    context.moveTo({-5000, 28});  // past the walk's limit, so no frozen redraws: nothing
+    context.lineTo({10, 29});
     for (int32_t x = 0; x < 64; ++x) EXPECT_NE(at(x, 30), kBlue) << x;
+    for (int32_t x = 0; x < 64; ++x) EXPECT_NE(at(x, 29), kBlue) << x;
+    context.moveTo({-4000, 26});  // within it: walked in, and its end drawn
+    context.lineTo({10, 27});
+    EXPECT_EQ(at(9, 27), kBlue);
     context.setLineStyle(lineDotted);
     context.moveTo({-3, 20});  // a dotted walk in from just outside keeps its phase
     context.lineTo({10, 22});

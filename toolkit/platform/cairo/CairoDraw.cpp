@@ -17,8 +17,10 @@ bool usable(NativeSurface* s) {
     return s && s->cr;
 }
 
-// A line whose start lies farther than this outside the surface is not walked towards it.
-constexpr int64_t kMaxApproach = int64_t{1} << 24;
+// A line whose start lies farther than this outside the surface is not walked towards it. Each
+// step of the walk costs a few ns: the sweep plot's hundred lines from a point far off (a host's
+// Pitch/ Start of 1e5) took seconds per redraw at 2^24.
+constexpr int64_t kMaxApproach = int64_t{1} << 12;
 
 // Whether a walk at `at` moving by `step` has passed the far edge of [0, size) for good.
 bool pastEdge(int64_t at, int32_t step, int32_t size) {
