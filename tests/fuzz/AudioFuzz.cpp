@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/ParameterIndex.h"
 #include "tests/fuzz/FuzzEffect.h"
 #include "tests/fuzz/FuzzInput.h"
 
@@ -45,9 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             case 3:
             case 4: {
                 const int32_t index = in.byte() % 16;
-                const float value = in.value();
-                if (index < kNumParams) check.parameter(value);
-                e->setParameter(e, index, value);
+                setParameterChecked(e, index, in.value(), check);
                 break;
             }
             default: {

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/ParameterIndex.h"
 #include "shell/EditorBase.h"
 #include "shell/PluginEffect.h"
 #include "tests/fuzz/FuzzEffect.h"
@@ -195,9 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         switch (in.byte() % 8) {
             case 0: {
                 const int32_t index = static_cast<int32_t>(in.byte()) - 4;
-                const float value = in.value();
-                if (index >= 0 && index < kNumParams) check.parameter(value);
-                e->setParameter(e, index, value);
+                setParameterChecked(e, index, in.value(), check);
                 break;
             }
             case 1:

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "engine/ParameterIndex.h"
 #include "include/vst2/aeffect.h"
 #include "shell/PluginEffect.h"
 #include "tests/fuzz/FuzzInput.h"
@@ -33,6 +34,12 @@ inline void skipEditorArtwork() {
 inline intptr_t dispatch(AEffect* e, int32_t opcode, int32_t index = 0, intptr_t value = 0,
                          void* ptr = nullptr, float opt = 0.0f) {
     return e->dispatcher(e, opcode, index, value, ptr, opt);
+}
+
+// Sets a parameter as a host would; one outside 0..1 ends the output bound's promise for the run.
+inline void setParameterChecked(AEffect* e, int32_t index, float value, OutputCheck& check) {
+    if (index >= 0 && index < kNumParams) check.parameter(value);
+    e->setParameter(e, index, value);
 }
 
 constexpr int32_t kMaxBlock = 8192;
