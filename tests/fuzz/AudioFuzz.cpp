@@ -55,11 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 const uint8_t pattern = in.byte();
                 const float level = in.value();
                 check.input(level);
-                for (int c = 0; c < 2; ++c) {
-                    for (int32_t i = 0; i < frames; ++i) {
-                        channels[c][i] = (pattern & 1) && (i & 7) ? 0.0f : level;
-                    }
-                }
+                fillInput(channels, frames, level, pattern & 1);
                 float* inputs[2] = {channels[0], channels[1]};
                 processChecked(e, inputs, frames, !(pattern & 2), check);
             }

@@ -44,9 +44,22 @@ inline void setParameterChecked(AEffect* e, int32_t index, float value, OutputCh
 
 constexpr int32_t kMaxBlock = 8192;
 
+// Per-sample loops of the targets themselves: their compares guide nothing, and traced per
+// sample they cost more than the effect's own work.
+#define BRINDLET_FUZZ_UNTRACED __attribute__((no_sanitize("coverage")))
+
+// Fills `frames` of both channels with `level`, or with `level` on every eighth frame and
+// zeros between when `sparse`.
+BRINDLET_FUZZ_UNTRACED inline void fillInput(float (&channels)[2][kMaxBlock], int32_t frames,
+                                             float level, bool sparse) {
+    for (auto& channel : channels) {
+        for (int32_t i = 0; i < frames; ++i) channel[i] = sparse && (i & 7) ? 0.0f : level;
+    }
+}
+
 // Runs `frames` (at most kMaxBlock) of `inputs` through `processReplacing`, or through `process`
 // onto cleared outputs, and aborts on an output that `check` refuses.
-inline void processChecked(AEffect* e, float** inputs, int32_t frames, bool replacing,
+BRINDLET_FUZZ_UNTRACED inline void processChecked(AEffect* e, float** inputs, int32_t frames, bool replacing,
                            const OutputCheck& check) {
     static float channels[2][kMaxBlock];
     float* outputs[2] = {channels[0], channels[1]};
