@@ -17,11 +17,6 @@ bool usable(NativeSurface* s) {
     return s && s->cr;
 }
 
-// A line whose start lies farther than this outside the surface is not walked towards it. Each
-// step of the walk costs a few ns: the sweep plot's hundred lines from a point far off (a host's
-// Pitch/ Start of 1e5) took seconds per redraw at 2^24.
-constexpr int64_t kMaxApproach = int64_t{1} << 12;
-
 // Whether a walk at `at` moving by `step` has passed the far edge of [0, size) for good.
 bool pastEdge(int64_t at, int32_t step, int32_t size) {
     return step > 0 ? at >= size : at < 0;
@@ -31,6 +26,23 @@ bool pastEdge(int64_t at, int32_t step, int32_t size) {
 int64_t approach(int64_t at, int32_t step, int32_t size) {
     if (step > 0) return at < 0 ? -at : 0;
     return at >= size ? at - size + 1 : 0;
+}
+
+// The walk below moves its major axis on every step and its minor one when the error says so.
+// After n steps the minor axis has moved floor((2·minor·n + major) / (2·major)) pixels, written
+// here so that nothing overflows for lines across the whole coordinate range.
+struct MinorAdvance {
+    int64_t pixels;
+    int64_t remainder;  // of minor·n / major
+    int64_t roundUp;    // 1 when the rounding added a pixel to the quotient
+};
+
+MinorAdvance minorAdvance(int64_t minor, int64_t major, int64_t n) {
+    const uint64_t product = static_cast<uint64_t>(minor) * static_cast<uint64_t>(n);
+    const auto quotient = static_cast<int64_t>(product / static_cast<uint64_t>(major));
+    const auto remainder = static_cast<int64_t>(product % static_cast<uint64_t>(major));
+    const int64_t roundUp = (2 * remainder + major) / (2 * major);
+    return {quotient + roundUp, remainder, roundUp};
 }
 
 // Axis-aligned and solid: one rectangle from a up to, not including, b, cut to the surface.
@@ -48,19 +60,35 @@ void rasterizeStraight(cairo_t* cr, const Point& a, const Point& b, int32_t widt
 }
 
 // One pixel-exact rectangle per pixel of the line on the surface; dotted lines keep every other
-// pixel. The walk only moves one way in x and in y, so it ends once past the surface.
+// pixel. The walk only moves one way in x and in y, so it ends once past the surface; the steps
+// before it reaches the surface are taken in one jump, so a line from any distance costs no more
+// than one across the surface.
 void rasterizeLine(cairo_t* cr, const Point& a, const Point& b, bool dotted, int32_t width,
                    int32_t height) {
-    int64_t x = a.h;
-    int64_t y = a.v;
-    const int64_t dx = std::abs(int64_t{b.h} - x);
-    const int64_t dy = -std::abs(int64_t{b.v} - y);
+    const int64_t dx = std::abs(int64_t{b.h} - a.h);
+    const int64_t dy = -std::abs(int64_t{b.v} - a.v);
     const int32_t sx = a.h < b.h ? 1 : -1;
     const int32_t sy = a.v < b.v ? 1 : -1;
     if (!dotted && (dx == 0 || dy == 0)) return rasterizeStraight(cr, a, b, width, height);
-    if (approach(x, sx, width) > kMaxApproach || approach(y, sy, height) > kMaxApproach) return;
+    // The error is dx·(moves in y + 1) + dy·(moves in x + 1) all along the walk.
+    int64_t i = 0;
+    int64_t x = a.h;
+    int64_t y = a.v;
     int64_t error = dx + dy;
-    for (int64_t i = 0; x != b.h || y != b.v; ++i) {
+    if (dx >= -dy && dx > 0) {
+        i = std::min(dx, approach(x, sx, width));
+        const MinorAdvance m = minorAdvance(-dy, dx, i);
+        x += sx * i;
+        y += sy * m.pixels;
+        error = dx * (m.roundUp + 1) - m.remainder + dy;
+    } else if (dx < -dy) {
+        i = std::min(-dy, approach(y, sy, height));
+        const MinorAdvance m = minorAdvance(dx, -dy, i);
+        x += sx * m.pixels;
+        y += sy * i;
+        error = m.remainder + dx + dy * (m.roundUp + 1);
+    }
+    for (; x != b.h || y != b.v; ++i) {
         if (pastEdge(x, sx, width) || pastEdge(y, sy, height)) return;
         const bool inside = x >= 0 && y >= 0 && x < width && y < height;
         if (inside && (!dotted || i % 2 == 0)) cairo_rectangle(cr, double(x), double(y), 1, 1);
