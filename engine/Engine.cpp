@@ -220,7 +220,7 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
     float mixSmoothed = mixSmoothed_;
     bool settled = false;
     bool fullMix = sameBits(mixSmoothed, 1.0f);
-    StereoSample last = stereo(lastOutLeft_, lastOutRight_);
+    StereoSample last = stereo(lastOutLeft_, lastOutRight_);  // before flushing and shaping
     const float slew = sweep.slewStep();
     const float negSlew = sweep.negSlewStep();
     const SweepRate nextRate{sweep, trigger, feed, trigger.feedEnabled() && feed.open()};
@@ -258,16 +258,19 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
             settled = sameBits(feedbackSmoothed, feedbackTarget) && sameBits(mixSmoothed, p.mix);
             fullMix = sameBits(mixSmoothed, 1.0f);
         }
-        last = voices.renderFrame(feedbackSmoothed * last + in, trigger.gateGain(), nextRate, feed);
+        // The fed-back output is flushed, so the recursion never decays into denormals, and
+        // shaped. With the feedback off (+0, its default) the shaped value would only lend the
+        // product its sign: leaving the shaping out takes it off the frame's longest chain.
+        const StereoSample fedBack = sameBits(feedbackSmoothed, 0.0f)
+                                         ? zeroTimesFeedback(last)
+                                         : feedbackSmoothed * flushAndShapeFeedback(last);
+        last = voices.renderFrame(fedBack + in, trigger.gateGain(), nextRate, feed);
         // At full mix the dry share is 0 · in and the wet one last · 1; computed as such they
         // would cost a microcode assist per frame on a denormal input on some CPUs.
         const StereoSample out = fullMix ? zeroTimes(in) + last
                                          : (1.0f - mixSmoothed) * in + last * mixSmoothed;
         emit<Adding>(outL, k, out[0]);
         emit<Adding>(outR, k, out[1]);
-        // The feedback recursion must not decay into denormals. The shaped values need no
-        // second flush: they are 0, unchanged from this flush, or at least 0.5 in magnitude.
-        last = flushAndShapeFeedback(last);
         voices.endFrame(p, trigger.gateGain());
     }
 

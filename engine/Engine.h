@@ -87,6 +87,7 @@ private:
     TakeBuffer buffer_;
     float feedbackSmoothed_ = 0.0f;
     float mixSmoothed_ = 1.0f;
+    // The voices' last output, flushed and shaped only where it is fed back.
     float lastOutLeft_ = 0.0f;
     float lastOutRight_ = 0.0f;
     float storedSampleRate_ = 0.0f;

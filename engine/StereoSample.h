@@ -96,4 +96,10 @@ BRINDLET_FRAME_STEP StereoSample flushAndShapeFeedback(StereoSample v) {
 }
 #endif
 
+// +0 · flushAndShapeFeedback(v) without the shaping: the product is a zero with the shaped
+// value's sign, and shaping keeps the sign of the flushed value.
+BRINDLET_FRAME_STEP StereoSample zeroTimesFeedback(StereoSample v) {
+    return zeroTimes(flushTiny(v));
+}
+
 }  // namespace brindlet

@@ -55,6 +55,18 @@ TEST(FrameMath, ZeroTimesGivesTheBitsOfTheMultiplicationForEveryFiniteValue) {
     }
 }
 
+// Where the feedback is off, only the sign of +0 times the shaped value is kept.
+TEST(FrameMath, ZeroTimesFeedbackGivesTheBitsOfZeroTimesTheShapedValue) {
+    for (uint64_t bits = 0; bits <= 0xFFFFFFFFull; bits += 997) {
+        const StereoSample v = {fromBits(static_cast<uint32_t>(bits)),
+                                fromBits(static_cast<uint32_t>(bits) ^ 0x80000000u)};
+        const StereoSample product = 0.0f * flushAndShapeFeedback(v);
+        const StereoSample fast = zeroTimesFeedback(v);
+        for (int lane = 0; lane < 2; ++lane)
+            ASSERT_EQ(bitsOfFloat(fast[lane]), bitsOfFloat(product[lane])) << v[lane];
+    }
+}
+
 TEST(FrameMath, ReadIndexRoundsLikeTheAdditionTrickOverTheWholeTakeRange) {
     for (float t = 0.0f; t < 4.2e6f; t = t * 1.0001f + 0.03125f) {
         ASSERT_EQ(static_cast<float>(nearestEvenIndex(t)), nearestEvenSmall(t)) << t;
