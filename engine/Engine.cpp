@@ -201,7 +201,8 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
                                            int32_t frames, const EditorFeed& blockFeed) {
     // Requests other threads made since the last block take effect on its first frame. They are
     // taken before the snapshot, which then holds at least the Pitch/ End stored with them.
-    const bool midiTake = midiTrigger_.exchange(false, std::memory_order_acquire);
+    const bool midiTake = midiTrigger_.load(std::memory_order_relaxed) &&
+                          midiTrigger_.exchange(false, std::memory_order_acquire);
     if (params_.takeEndChanged()) endChangedPending_ = true;
     // Local copies keep the state in registers and away from the sample buffers' aliasing.
     const ParameterSnapshot p = params_.snapshot();

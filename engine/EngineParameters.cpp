@@ -155,6 +155,8 @@ void EngineParameters::setXFade(float v) {
 }
 
 float EngineParameters::takeNormalResync() {
+    // Mostly nothing waits: a plain load then, not a locked exchange on every block.
+    if (std::isnan(normalResync_.load())) return kNoResync;
     return normalResync_.exchange(kNoResync);
 }
 

@@ -54,7 +54,12 @@ public:
     float takeNormalResync();
     // Whether Pitch/ End was set since the last call; reading clears it. A true result also makes
     // the Pitch/ End stored with it visible to a snapshot taken afterwards.
-    bool takeEndChanged() { return endChanged_.exchange(false, std::memory_order_acquire); }
+    bool takeEndChanged() {
+        // A plain load first: the locked exchange costs the audio thread more than the rest of
+        // a block's set-up, and is needed only when something changed.
+        return endChanged_.load(std::memory_order_relaxed) &&
+               endChanged_.exchange(false, std::memory_order_acquire);
+    }
 
 private:
     void setPitchDecay(float v);
