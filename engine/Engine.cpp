@@ -262,10 +262,15 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
         // The fed-back output is flushed, so the recursion never decays into denormals, and
         // shaped. With the feedback off (+0, its default) the shaped value would only lend the
         // product its sign: leaving the shaping out takes it off the frame's longest chain.
-        const StereoSample fedBack = sameBits(feedbackSmoothed, 0.0f)
-                                         ? zeroTimesFeedback(last)
-                                         : feedbackSmoothed * flushAndShapeFeedback(last);
-        last = voices.renderFrame(fedBack + in, trigger.gateGain(), nextRate, feed);
+        // A signed zero added to a sample that is not zero leaves the sample, so then the
+        // recording need not wait for the last frame at all.
+        StereoSample recorded = in;
+        if (!sameBits(feedbackSmoothed, 0.0f)) {
+            recorded = feedbackSmoothed * flushAndShapeFeedback(last) + in;
+        } else if (anyZero(in)) {
+            recorded = zeroTimesFeedback(last) + in;
+        }
+        last = voices.renderFrame(recorded, trigger.gateGain(), nextRate, feed);
         // At full mix the dry share is 0 · in and the wet one last · 1; computed as such they
         // would cost a microcode assist per frame on a denormal input on some CPUs.
         const StereoSample out = fullMix ? zeroTimes(in) + last

@@ -96,6 +96,13 @@ BRINDLET_FRAME_STEP StereoSample flushAndShapeFeedback(StereoSample v) {
 }
 #endif
 
+// Whether either lane is +0 or -0.
+BRINDLET_FRAME_STEP bool anyZero(StereoSample x) {
+    const StereoSample zero = {0.0f, 0.0f};
+    const StereoBits isZero = x == zero;
+    return (isZero[0] | isZero[1]) != 0;
+}
+
 // +0 · flushAndShapeFeedback(v) without the shaping: the product is a zero with the shaped
 // value's sign, and shaping keeps the sign of the flushed value.
 BRINDLET_FRAME_STEP StereoSample zeroTimesFeedback(StereoSample v) {
