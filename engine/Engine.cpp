@@ -204,7 +204,9 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
     const bool midiTake = midiTrigger_.load(std::memory_order_relaxed) &&
                           midiTrigger_.exchange(false, std::memory_order_acquire);
     if (params_.takeEndChanged()) endChangedPending_ = true;
-    // Local copies keep the state in registers and away from the sample buffers' aliasing.
+    const float resync = params_.takeNormalResync();
+    // Local copies keep the state in registers and away from the sample buffers' aliasing; no
+    // call may come after them, or the registers are saved and reloaded around it.
     const ParameterSnapshot p = params_.snapshot();
     const EditorFeed feed = blockFeed;
     OnsetTrigger trigger = trigger_;
@@ -212,7 +214,6 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
     TakeVoices voices = voices_;
     trigger.setMidi(midiTake, midiHighVelocity_.load());
     bool endChanged = endChangedPending_;
-    const float resync = params_.takeNormalResync();
     if (!std::isnan(resync) && trigger.onsetPending()) sweep.resync(resync);
     RelaxedAtomic<float>& targetCell = params_.feedbackTarget();
     const float targetAtStart = targetCell.load();
