@@ -59,6 +59,9 @@ EditorBase* createPluginEditor(EditorHost* effect) {
 int32_t PluginEditor::open(void* parentWindow) {
     // A second open without a close moves the editor to the new window.
     if (frame) close();
+    // A host that opened us again from inside that close (the old frame reports a typed entry
+    // as it goes) has the editor where it asked last.
+    if (frame) return 1;
     EditorBase::open(parentWindow);
     windowThread = std::this_thread::get_id();
     loadBitmaps();
@@ -92,8 +95,11 @@ void PluginEditor::tearDown() {
     // Cleared first: a host closing again from a report the teardown sends finds nothing to do.
     Frame* closing = frame;
     frame = nullptr;
-    // Destroyed now, or when a call of ours that the host closed us from unwinds.
+    // Destroyed now, or when a call of ours that the host closed us from unwinds. An entry with
+    // typed text reports it as the frame goes, through the controls, so they are still there.
     if (closing) closing->closeWhenReleased();
+    // A host that opened us again from inside that report keeps the editor it got.
+    if (frame) return;
     display = nullptr;
     for (Control*& c : controls) c = nullptr;
     releaseBitmaps();

@@ -183,6 +183,29 @@ TEST_F(EditorReentryTest, CloseInsideAutomateOfTheTypedEntry) {
     EXPECT_FLOAT_EQ(effect->getParameter(effect, kPitchEnd), 0.42f);
 }
 
+// Found by fuzzing: a second open closes the old frame, whose open entry reports its typed
+// value, and the host opens the editor again from inside that report. The old teardown then
+// cleared the new editor's controls and bitmaps and the outer open made a frame over it, so one
+// whole editor leaked with its window.
+TEST_F(EditorReentryTest, OpenInsideAutomateOfAClosingEntryLeavesOneEditor) {
+    headless::press(window, centreOf(kTagEndEntry));
+    NativeEditField* field = headless::getOpenEditField();
+    ASSERT_NE(field, nullptr);
+    headless::typeIntoEditField(field, "0.42");
+    reentry.onOpcode = audioMasterAutomate;
+    reentry.onIndex = kTagEndEntry;
+    reentry.opcode = effEditOpen;
+    reentry.ptr = fakeParentWindow();
+    static int otherParent;
+    EXPECT_EQ(dispatch(effEditOpen, 0, 0, &otherParent), 1);
+    EXPECT_EQ(reentry.answer, 1);
+    EXPECT_TRUE(editor->isEditorOpen());
+    EXPECT_EQ(headless::getWindowCount(), 1);
+    for (int32_t i = 0; i < kNumParams; ++i)
+        EXPECT_NE(editor->getLayoutControl(layoutRowOfTag(i)), nullptr) << i;
+    EXPECT_NE(editor->getBitmap(PluginEditor::kFirstBitmapId), nullptr);
+}
+
 TEST_F(EditorReentryTest, ProgramChangeInsideAutomateDuringADrag) {
     reentry.onOpcode = audioMasterAutomate;
     reentry.opcode = effSetProgram;
