@@ -2,6 +2,7 @@
 // editor opcodes included, mixed with parameter calls, short blocks of audio, mouse gestures,
 // drops and typing on the headless editor window, and a host that calls back into the effect
 // from inside its requests.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -106,8 +107,14 @@ void useWindow(AEffect* e, FuzzInput& in) {
                 }
             }
             break;
-        default:
-            headless::paint(window, Rect(0, 0, 465, 360));
+        default: {
+            // Hosts repaint damaged parts as often as the whole: a full paint was most of an
+            // input's time.
+            const Point a = pointIn(in);
+            const Point b = pointIn(in);
+            headless::paint(window, Rect(std::min(a.h, b.h), std::min(a.v, b.v),
+                                         std::max(a.h, b.h), std::max(a.v, b.v)));
+        }
     }
 }
 
