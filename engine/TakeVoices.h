@@ -47,8 +47,10 @@ public:
         if (activeA) {
             // During a crossfade voice A plays the previous take, which goes on at tailWritePos.
             const uint32_t headA = crossfading_ ? tailWritePos_ : writePos_;
-            a = readTake(buffer_, locateRead(posA_, lastIndex_, writePos_, headA)) * gateGain *
-                gainA_;
+            a = readTake(buffer_, locateRead(posA_, lastIndex_, writePos_, headA));
+            // Gains of exactly 1 (an open gate, a finished ramp) leave the read: the two
+            // multiplications would only lengthen the frame's longest chain.
+            if (!(gateGain == 1.0f && gainA_ == 1.0f)) a = a * gateGain * gainA_;
         }
         StereoSample out = a;
         if (crossfading_) {
