@@ -118,8 +118,7 @@ TEST_F(EditorTest, TypedEntryReadsSevenCharactersIntoPitchEnd) {
         SCOPED_TRACE(c.typed);
         EXPECT_EQ(PluginEditor::parseEndEntry(c.typed), c.expected);
         host.calls.clear();
-        click(centreOf(kTagEndEntry));
-        NativeEditField* field = headless::getOpenEditField();
+        NativeEditField* field = openEntry();
         ASSERT_NE(field, nullptr);
         headless::typeIntoEditField(field, c.typed);
         headless::pressEnterInEditField(field);
@@ -137,17 +136,14 @@ TEST_F(EditorTest, TypedEntryReadsSevenCharactersIntoPitchEnd) {
 
 TEST_F(EditorTest, FieldTakesTypedTextOnFocusLossOrAClickElsewhereAndIgnoresNoChange) {
     openAndPaint();
-    click(centreOf(kTagEndEntry));
-    headless::pressEnterInEditField(headless::getOpenEditField());
-    click(centreOf(kTagEndEntry));
-    headless::moveFocusAway(headless::getOpenEditField());
+    headless::pressEnterInEditField(openEntry());
+    headless::moveFocusAway(openEntry());
     EXPECT_TRUE(host.calls.empty());
-    click(centreOf(kTagEndEntry));
-    headless::typeIntoEditField(headless::getOpenEditField(), "75");
-    headless::moveFocusAway(headless::getOpenEditField());
+    NativeEditField* field = openEntry();
+    headless::typeIntoEditField(field, "75");
+    headless::moveFocusAway(field);
     EXPECT_EQ(host.params[kPitchEnd], 0.75f);
-    click(centreOf(kTagEndEntry));
-    headless::typeIntoEditField(headless::getOpenEditField(), "3");
+    headless::typeIntoEditField(openEntry(), "3");
     click(Point(5, 5));  // the background
     EXPECT_EQ(headless::getEditFieldCount(), 0);
     EXPECT_EQ(host.params[kPitchEnd], 0.3f);
@@ -162,8 +158,7 @@ TEST_F(EditorTest, EntryOpensWithTheValueInForceAndAnUntypedEnterChangesNothing)
     ASSERT_EQ(entryText(), "0.5000");
     host.calls.clear();
     host.setParameter(kPitchEnd, 0.25f);
-    click(centreOf(kTagEndEntry));
-    NativeEditField* field = headless::getOpenEditField();
+    NativeEditField* field = openEntry();
     ASSERT_NE(field, nullptr);
     EXPECT_EQ(headless::getEditFieldState(field).text, "0.2500");
     headless::pressEnterInEditField(field);
@@ -174,8 +169,7 @@ TEST_F(EditorTest, EntryOpensWithTheValueInForceAndAnUntypedEnterChangesNothing)
     // by the field while nothing was typed, and stay when Enter is pressed.
     for (const bool otherThread : {false, true}) {
         SCOPED_TRACE(otherThread);
-        click(centreOf(kTagEndEntry));
-        field = headless::getOpenEditField();
+        field = openEntry();
         ASSERT_NE(field, nullptr);
         const float arriving = otherThread ? 0.125f : 0.75f;
         if (otherThread) {
@@ -191,8 +185,7 @@ TEST_F(EditorTest, EntryOpensWithTheValueInForceAndAnUntypedEnterChangesNothing)
         EXPECT_TRUE(host.callsOf(HostCall::Automate).empty());
     }
     // Typed text is a deliberate new value and wins over one that arrived meanwhile.
-    click(centreOf(kTagEndEntry));
-    field = headless::getOpenEditField();
+    field = openEntry();
     headless::typeIntoEditField(field, "0.3");
     host.setParameter(kPitchEnd, 0.6f);
     EXPECT_EQ(headless::getEditFieldState(field).text, "0.3");

@@ -18,19 +18,16 @@ constexpr Color kImageColors[4] = {{200, 0, 0, 0}, {0, 200, 0, 0}, {0, 0, 200, 0
 const Rect kSwitchRect(194, 200, 250, 302);
 const Rect kEntryRect(385, 127, 428, 146);
 
-class ControlsTest : public ::testing::Test {
+class ControlsTest : public FrameWindowTest {
 protected:
     void SetUp() override {
-        headless::reset();
-        frame = new Frame(Rect(0, 0, 465, 360), fakeParentWindow(), &recorder);
-        recorder.frame = frame;
+        FrameWindowTest::SetUp();
         window = frame->getWindow();
         headless::paint(window, Rect(0, 0, 465, 360));
     }
     void TearDown() override {
-        delete frame;
-        for (Bitmap* b : bitmaps) b->release();
-        headless::reset();
+        for (Bitmap* b : bitmaps) b->release();  // the controls keep theirs until the frame goes
+        FrameWindowTest::TearDown();
     }
     // A bitmap of `images` stacked images of w x h, image k filled with kImageColors[k].
     Bitmap* stackedBitmap(int32_t w, int32_t h, int32_t images) {
@@ -50,9 +47,6 @@ protected:
         headless::press(window, where, physical, moves);
     }
 
-    RecordingEditor recorder;
-    RecordingListener listener;
-    Frame* frame = nullptr;
     NativeWindow* window = nullptr;
     std::vector<Bitmap*> bitmaps;
 };
@@ -64,7 +58,7 @@ TEST_F(ControlsTest, ToggleFlipsOnEveryLeftPressAndDrawsOnAsAnyNonZeroValue) {
     press({90, 90}, kPhysicalLeft | kPhysicalShift);  // modifiers may be held
     press({90, 90}, kPhysicalRight);                  // ignored
     EXPECT_EQ(listener.values(), (std::vector<float>{1.0f, 0.0f}));
-    EXPECT_TRUE(recorder.events.empty());  // no edit bracket for a toggle
+    EXPECT_TRUE(editor.events.empty());  // no edit bracket for a toggle
     toggle->setValue(0.3f);
     frame->idle();
     EXPECT_EQ(at(100, 90), kImageColors[1]);
@@ -83,8 +77,8 @@ TEST_F(ControlsTest, SwitchBandsOf25AndAHalfPixelsAndTheImageOfEachPosition) {
         press({220, v});
         EXPECT_EQ(sw->getValue(), expected) << v;
     }
-    EXPECT_EQ(recorder.events.front(), "begin 8");
-    EXPECT_EQ(recorder.events.back(), "end 8");
+    EXPECT_EQ(editor.events.front(), "begin 8");
+    EXPECT_EQ(editor.events.back(), "end 8");
     for (int32_t p = 0; p < 5; ++p) {
         sw->setValue(p < 4 ? static_cast<float>(p) / 3.0f : 7.0f);  // none beyond the last
         frame->idle();
@@ -103,14 +97,14 @@ TEST_F(ControlsTest, SwitchDragClampsReportsOnlyChangesAndControlClickResets) {
     press({220, 210}, kPhysicalLeft, {{kPhysicalLeft | kPhysicalShift, {220, 290}}});
     EXPECT_EQ(listener.values(), (std::vector<float>{0.0f}));  // a modifier ends the drag
     listener.reports.clear();
-    recorder.events.clear();
+    editor.events.clear();
     frame->idle();  // drawn at 0: clean, nothing to report
     press({220, 290}, kPhysicalLeft | kPhysicalControl);
     sw->setValue(2.0f / 3.0f);
     frame->idle();
     press({220, 290}, kPhysicalLeft | kPhysicalControl);
     EXPECT_EQ(listener.values(), (std::vector<float>{0.0f}));
-    EXPECT_TRUE(recorder.events.empty());
+    EXPECT_TRUE(editor.events.empty());
 }
 
 void formatPercent(float value, char* text) {

@@ -46,10 +46,7 @@ TEST(EffectEditorTest, ProgramsButtonsSlopeOffFeedsAndCloseThroughTheRealEffect)
     NativeWindow* window = editor->getFrame()->getWindow();
     headless::paint(window, Rect(0, 0, 465, 360));
     expectControlsShowTheEffect(5);
-    auto click = [window](int32_t tag) {
-        const Rect& r = kEditorLayout[layoutRowOfTag(tag)].bounds;
-        headless::press(window, Point((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-    };
+    auto click = [window](int32_t tag) { headless::press(window, centreOf(tag)); };
 
     // Program changes while open move the controls.
     for (int32_t program = 0; program < 8; ++program) {

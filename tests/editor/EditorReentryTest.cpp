@@ -64,10 +64,6 @@ protected:
                       float opt = 0.0f) {
         return effect->dispatcher(effect, opcode, index, value, ptr, opt);
     }
-    Point centreOf(int32_t tag) const {
-        const Rect& r = kEditorLayout[layoutRowOfTag(tag)].bounds;
-        return Point((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    }
     // Presses the "Mix" slider's handle and drags it upwards over `steps` polls.
     void dragMix(int32_t steps) {
         std::vector<headless::InputStep> moves;
@@ -112,9 +108,7 @@ TEST_F(EditorReentryTest, CloseInsideUpdateDisplayAfterAPresetButton) {
 TEST_F(EditorReentryTest, CloseInsideUpdateDisplayAfterAHostSetPresetIndex) {
     reentry.onOpcode = audioMasterUpdateDisplay;
     effect->setParameter(effect, kTagPreset0 + 2, 1.0f);
-    EXPECT_TRUE(reentry.done);
-    EXPECT_EQ(editor->getFrame(), nullptr);
-    EXPECT_EQ(headless::getWindowCount(), 0);
+    expectClosedAfterUnwinding();
 }
 
 // Before: the frame was pulled from under the slider's tracking loop.

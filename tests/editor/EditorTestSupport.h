@@ -78,6 +78,12 @@ inline void* fakeParentWindow() {
     return &parent;
 }
 
+// The middle of the control with `tag`, in window pixels.
+inline Point centreOf(int32_t tag) {
+    const Rect& r = kEditorLayout[layoutRowOfTag(tag)].bounds;
+    return Point((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
 // Where a test's picture goes: <build>/pictures/editor/<name>.png
 inline std::string picturePath(const std::string& name) {
     return std::string(BRINDLET_BUILD_DIR) + "/pictures/editor/" + name + ".png";
@@ -103,12 +109,13 @@ protected:
         headless::paint(window, Rect(0, 0, 465, 360));
     }
     Control* control(int32_t tag) const { return editor->getLayoutControl(layoutRowOfTag(tag)); }
-    Point centreOf(int32_t tag) const {
-        const Rect& r = kEditorLayout[layoutRowOfTag(tag)].bounds;
-        return Point((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    }
     // A left click (press and release) in the window at `where`.
     void click(const Point& where) { headless::press(window, where); }
+    // Clicks the Pitch/ End entry and returns the field it opened, if any.
+    NativeEditField* openEntry() {
+        click(centreOf(kTagEndEntry));
+        return headless::getOpenEditField();
+    }
     std::string entryText() const {
         char text[kTextBufferSize];
         editor->getTextEdit()->getText(text);

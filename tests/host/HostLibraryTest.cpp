@@ -8,6 +8,7 @@
 
 #include "host/MidiEventList.h"
 #include "tests/host/HostTestSupport.h"
+#include "tests/host/RenderCommand.h"
 
 namespace brindlet {
 namespace {
@@ -24,13 +25,12 @@ std::string createError(const std::string& path) {
 
 // Every way a file can fail to be a plug-in gets one line that starts with the file's name.
 TEST(PluginModule, RefusesFilesThatAreNotPlugins) {
-    auto dir = std::filesystem::temp_directory_path() / "brindlet_host_module_test";
-    std::filesystem::create_directories(dir);
-    const std::string text = (dir / "notes.so").string();
+    test::ScratchFolder dir("module");
+    const std::string text = dir / "notes.so";
     std::ofstream(text) << "not a shared object\n";
     const std::pair<std::string, const char*> cases[] = {
         {"/nonexistent/brindlet.so", "no such file"},
-        {dir.string(), "not a regular file"},
+        {dir.path().string(), "not a regular file"},
         {text, "not a loadable shared object"},
         {fakeModule("noentry"), "exports neither VSTPluginMain nor main"},
         {fakeModule("null"), "returned no instance"},
@@ -41,7 +41,6 @@ TEST(PluginModule, RefusesFilesThatAreNotPlugins) {
         EXPECT_EQ(error.rfind(path, 0), 0u) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
-    std::filesystem::remove_all(dir);
 
     std::string error;
     auto module = PluginModule::load(fakeModule("good"), error);
@@ -60,15 +59,12 @@ TEST(PluginModule, FindsEitherEntryAndBareNamesMeanTheWorkingFolder) {
     EXPECT_EQ(createError(fakeModule("mainonly")), "");
 
     // The loader would otherwise search its library path and might load a different file.
-    auto dir = std::filesystem::temp_directory_path() / "brindlet_host_bare_name";
-    std::filesystem::create_directories(dir);
-    std::filesystem::copy_file(fakeModule("good"), dir / "libc.so.6",
-                               std::filesystem::copy_options::overwrite_existing);
+    test::ScratchFolder dir("bare_name");
+    std::filesystem::copy_file(fakeModule("good"), dir / "libc.so.6");
     auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
+    std::filesystem::current_path(dir.path());
     auto module = PluginModule::load("libc.so.6", error);
     std::filesystem::current_path(previous);
-    std::filesystem::remove_all(dir);
     ASSERT_TRUE(module) << error;
     EXPECT_EQ(module->entryName(), "VSTPluginMain");
 }

@@ -8,34 +8,21 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes header(uint16_t format, uint16_t tracks, uint16_t division) {
-    return {'M',
-            'T',
-            'h',
-            'd',
-            0,
-            0,
-            0,
-            6,
-            0,
-            static_cast<uint8_t>(format),
-            0,
-            static_cast<uint8_t>(tracks),
-            static_cast<uint8_t>(division >> 8),
-            static_cast<uint8_t>(division & 0xff)};
+// A chunk: its four-letter type, its length in four bytes, most significant first, its body.
+Bytes chunk(const char* type, const Bytes& body) {
+    Bytes bytes(type, type + 4);
+    for (int shift : {24, 16, 8, 0}) bytes.push_back(static_cast<uint8_t>(body.size() >> shift));
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
+}
+
+Bytes header(uint8_t format, uint8_t tracks, uint16_t division) {
+    return chunk("MThd", {0, format, 0, tracks, static_cast<uint8_t>(division >> 8),
+                          static_cast<uint8_t>(division & 0xff)});
 }
 
 Bytes track(const Bytes& events) {
-    Bytes chunk = {'M',
-                   'T',
-                   'r',
-                   'k',
-                   0,
-                   0,
-                   static_cast<uint8_t>(events.size() >> 8),
-                   static_cast<uint8_t>(events.size() & 0xff)};
-    chunk.insert(chunk.end(), events.begin(), events.end());
-    return chunk;
+    return chunk("MTrk", events);
 }
 
 Bytes join(std::initializer_list<Bytes> parts) {

@@ -1,8 +1,11 @@
-// Runs the built brindlet-render in a scratch folder and collects what it printed.
+// Scratch folders for the host tests, audio read back from files, and the built brindlet-render
+// run in a scratch folder with what it printed collected.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -39,6 +42,19 @@ inline std::string slurp(const std::filesystem::path& path) {
     text << in.rdbuf();
     return text.str();
 }
+
+inline size_t countLines(const std::string& text) {
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Tests of the command with our own plug-in; skipped while brindlet.so is not built.
+class OurPluginTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(ourPlugin()))
+            GTEST_SKIP() << "brindlet.so is not built at " << ourPlugin();
+    }
+};
 
 // A fresh folder per test, removed at the end.
 class ScratchFolder {

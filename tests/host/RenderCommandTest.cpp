@@ -41,13 +41,7 @@ void writeInput(const std::string& path, int channels, int frames,
         << error;
 }
 
-class RenderCommand : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!std::filesystem::exists(test::ourPlugin()))
-            GTEST_SKIP() << "brindlet.so is not built at " << test::ourPlugin();
-    }
-};
+using RenderCommand = test::OurPluginTest;
 
 // The mix smoother starts fully wet and moves 441 / rate per frame, so at 44.1 kHz the dry
 // signal is exact from frame 100 on.
@@ -140,7 +134,8 @@ TEST_F(RenderCommand, InfoReportsWhatAHostLearns) {
          {"Effect name:     Brindlet", "Vendor:          Korvane", "Product:         Brindlet 1.0",
           "0x6a373736 'j776'", "hasEditor canMono canReplacing", "2 in, 2 out", "465 x 360",
           "Parameters (14)", "Trig/ Selectivity", "Dry 0% / Wet100%", "samples", "Programs (16",
-          "Hawaiian Guitar", "receiveVstMidiEvent  yes", "bypass"}) {
+          "Hawaiian Guitar", "current 0, not applied: parameters are defaults",
+          "receiveVstMidiEvent  yes", "bypass"}) {
         EXPECT_NE(result.out.find(expected), std::string::npos) << expected << "\n" << result.out;
     }
 }
@@ -214,8 +209,11 @@ TEST_F(RenderCommand, EveryErrorIsOneLineAndLeavesNoFile) {
         {{"in.wav"}, "missing output file", 2},
         {{"in.wav", "out.txt"}, "out.txt: cannot tell the format from the extension '.txt'", 2},
         {{"in.wav", "out"}, "out: cannot tell the format from a name without an extension", 2},
+        {{"in.wav", "out.mp4"}, "out.mp4: cannot tell the format from the extension '.mp4'", 2},
         {{"in.wav", "out.flac", "--bits", "float"}, "cannot write FLAC with that --bits", 2},
-        {{"in.wav", "out.opus"}, "Opus is written at 8000, 12000, 16000, 24000 or 48000 Hz", 2},
+        {{"in.wav", "out.opus"},
+         "out.opus: Opus is written at 8000, 12000, 16000, 24000 or 48000 Hz",
+         2},
         {{"in.wav", "./in.wav"}, "./in.wav is the input file", 2},
         {{"in.wav", "out.wav", "--midi", "text.wav"}, "text.wav: not a Standard MIDI File", 1},
         {{"in.wav", "out.wav", "--midi", "none.mid"}, "none.mid: cannot open", 1},
@@ -247,7 +245,7 @@ TEST_F(RenderCommand, EveryErrorIsOneLineAndLeavesNoFile) {
         EXPECT_EQ(result.err.rfind("brindlet-render: error: ", 0), 0u) << result.err;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_EQ(result.out, "") << c.message;
-        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(test::countLines(result.err), 1u) << result.err;
         EXPECT_EQ(dir.files(), before) << "left a file behind: " << c.message;
     }
     EXPECT_TRUE(std::filesystem::is_fifo(dir.path() / "fifo"));

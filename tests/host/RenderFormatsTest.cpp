@@ -31,20 +31,12 @@ void writeSine(const std::string& path, int32_t format, int rate = 44100, int fr
     ASSERT_TRUE(writeAudioFile(path, {rate, 2, format}, sine(rate, frames, level), error)) << error;
 }
 
-size_t countLines(const std::string& text) {
-    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-}
+using test::countLines;
+using RenderFormats = test::OurPluginTest;
 
-class RenderFormats : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!std::filesystem::exists(test::ourPlugin()))
-            GTEST_SKIP() << "brindlet.so is not built at " << test::ourPlugin();
-    }
-};
-
-// Every extension libsndfile writes gives that format back; the rest are refused, writing nothing.
-TEST_F(RenderFormats, TheExtensionPicksTheFormatOrIsRefused) {
+// Every extension libsndfile writes gives that format back (the refused ones are in the command's
+// error table).
+TEST_F(RenderFormats, TheExtensionPicksTheFormat) {
     ScratchFolder dir("formats");
     writeSine(dir / "in.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     writeSine(dir / "in48.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 24000);
@@ -66,14 +58,6 @@ TEST_F(RenderFormats, TheExtensionPicksTheFormatOrIsRefused) {
         // Codecs pad the start and end a little; the length is still about half a second.
         EXPECT_NEAR(static_cast<double>(out.samples.size()) / 2 / out.format.sampleRate, 0.5, 0.06)
             << name;
-    }
-    auto before = dir.files();
-    for (const char* refused : {"o.txt", "o", "o.mp4", "o.opus"}) {
-        auto result = dir.run({"in.wav", refused, "-q"});
-        EXPECT_EQ(result.exitCode, 2) << refused;
-        EXPECT_EQ(countLines(result.err), 1u) << result.err;
-        EXPECT_NE(result.err.find(refused), std::string::npos) << result.err;
-        EXPECT_EQ(dir.files(), before) << refused;
     }
 }
 
@@ -125,7 +109,8 @@ TEST_F(RenderFormats, TheInputIsNeverTheOutput) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "o.wav"));
 }
 
-// Without --program nothing selected a program, so nothing may claim its settings are in force.
+// Without --program nothing selected a program, so nothing may claim its settings are in force
+// (--info says so too, checked with the rest of its report).
 TEST_F(RenderFormats, TheProgramIsOnlyClaimedWhenApplied) {
     ScratchFolder dir("claim");
     writeSine(dir / "in.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16);
@@ -135,9 +120,6 @@ TEST_F(RenderFormats, TheProgramIsOnlyClaimedWhenApplied) {
               std::string::npos)
         << bare.out;
     EXPECT_NE(bare.out.find("\"programApplied\": false"), std::string::npos);
-    auto info = dir.run({"--info"});
-    EXPECT_NE(info.out.find("current 0, not applied: parameters are defaults"), std::string::npos)
-        << info.out;
     auto chosen = dir.run({"in.wav", "o.wav", "--json", "--program", "Big Drum"});
     EXPECT_NE(chosen.out.find("\"program\": \"program 1 'Big Drum'\""), std::string::npos)
         << chosen.out;
@@ -271,18 +253,9 @@ TEST_F(RenderFormats, AllProgramsRendersEveryProgramWithATable) {
     EXPECT_EQ(dir.run({"loop.wav", "o.wav", "--all-programs"}).exitCode, 2);
 }
 
-TEST_F(RenderFormats, NoteNamesMatchNumbers) {
-    ScratchFolder dir("names");
-    writeSine(dir / "in.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16);
-    ASSERT_EQ(dir.run({"in.wav", "n.wav", "-q", "--note", "0.1:C3:100"}).exitCode, 0);
-    ASSERT_EQ(dir.run({"in.wav", "m.wav", "-q", "--note", "0.1:48:100"}).exitCode, 0);
-    ASSERT_EQ(dir.run({"in.wav", "p.wav", "-q"}).exitCode, 0);
-    EXPECT_EQ(test::slurp(dir.path() / "n.wav"), test::slurp(dir.path() / "m.wav"));
-    EXPECT_NE(test::slurp(dir.path() / "n.wav"), test::slurp(dir.path() / "p.wav"));
-}
-
-// A MIDI file's note at 0.5 s (480 ticks at the default 120 bpm) triggers exactly as --note does.
-TEST_F(RenderFormats, MidiFileNotesPlayAtTheirTimes) {
+// A MIDI file's note at 0.5 s (480 ticks at the default 120 bpm) triggers exactly as --note does,
+// and a note named C3 exactly as note 48.
+TEST_F(RenderFormats, MidiFileNotesAndNoteNamesPlayAsNumberedNotes) {
     ScratchFolder dir("midi");
     writeSine(dir / "in.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 44100);
     const unsigned char song[] = {'M',  'T',  'h',  'd', 0,   0,    0,    6,    0,   0, 0,
@@ -292,8 +265,10 @@ TEST_F(RenderFormats, MidiFileNotesPlayAtTheirTimes) {
         .write(reinterpret_cast<const char*>(song), sizeof song);
     ASSERT_EQ(dir.run({"in.wav", "m.wav", "-q", "--midi", "song.mid"}).exitCode, 0);
     ASSERT_EQ(dir.run({"in.wav", "n.wav", "-q", "--note", "0.5:C3:100"}).exitCode, 0);
+    ASSERT_EQ(dir.run({"in.wav", "k.wav", "-q", "--note", "0.5:48:100"}).exitCode, 0);
     ASSERT_EQ(dir.run({"in.wav", "p.wav", "-q"}).exitCode, 0);
     EXPECT_EQ(test::slurp(dir.path() / "m.wav"), test::slurp(dir.path() / "n.wav"));
+    EXPECT_EQ(test::slurp(dir.path() / "n.wav"), test::slurp(dir.path() / "k.wav"));
     EXPECT_NE(test::slurp(dir.path() / "m.wav"), test::slurp(dir.path() / "p.wav"));
     std::ofstream(dir / "bad.mid") << "MThd";
     auto bad = dir.run({"in.wav", "b.wav", "--midi", "bad.mid"});

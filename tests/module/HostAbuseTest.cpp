@@ -2,7 +2,6 @@
 // changing under it, parameters and programs from several threads at once, the editor opened and
 // closed while audio runs, many instances, repeated loading. BRINDLET_SOAK_SECONDS stretches the
 // timed parts into a soak.
-#include <dirent.h>
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -54,15 +53,6 @@ void* parentWindow() {
 #endif
     static int standIn;
     return &standIn;
-}
-
-int32_t openFileCount() {
-    int32_t count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir)) ++count;
-        closedir(dir);
-    }
-    return count;
 }
 
 long residentBytes() {

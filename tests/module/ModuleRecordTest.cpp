@@ -166,28 +166,15 @@ TEST_F(ModuleRecordTest, WildIndicesAndNullPointersChangeNothing) {
         sizeof(intptr_t) > 4 ? static_cast<intptr_t>(int64_t{1} << 40) : INTPTR_MIN;
     for (intptr_t program : {intptr_t{-1}, intptr_t{16}, intptr_t{INT_MAX}, huge})
         dispatch(effSetProgram, 0, program);
-    const std::set<int32_t> readsPointer = {effSetProgramName,
-                                            effGetProgramName,
-                                            effGetParamLabel,
-                                            effGetParamDisplay,
-                                            effGetParamName,
-                                            effEditGetRect,
-                                            effEditOpen,
-                                            effGetChunk,
-                                            effProcessEvents,
-                                            effString2Parameter,
-                                            effGetProgramNameIndexed,
-                                            effGetInputProperties,
-                                            effGetOutputProperties,
-                                            effGetEffectName,
-                                            effGetErrorText,
-                                            effGetVendorString,
-                                            effGetProductString,
-                                            effCanDo,
-                                            effGetParameterProperties,
-                                            effGetMidiKeyName,
-                                            effGetSpeakerArrangement,
-                                            effShellGetNextPlugin};
+    // clang-format off
+    const std::set<int32_t> readsPointer = {
+        effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay,
+        effGetParamName, effEditGetRect, effEditOpen, effGetChunk, effProcessEvents,
+        effString2Parameter, effGetProgramNameIndexed, effGetInputProperties,
+        effGetOutputProperties, effGetEffectName, effGetErrorText, effGetVendorString,
+        effGetProductString, effCanDo, effGetParameterProperties, effGetMidiKeyName,
+        effGetSpeakerArrangement, effShellGetNextPlugin};
+    // clang-format on
     for (int32_t opcode = effOpen; opcode <= effBeginLoadProgram; ++opcode) {
         if (opcode == effClose || opcode == effSetProgram || opcode == effMainsChanged) continue;
         for (int32_t index : {0, 1, 13}) {

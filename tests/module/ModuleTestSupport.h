@@ -2,6 +2,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <dirent.h>
+#endif
 
 #include <memory>
 #include <string>
@@ -54,6 +57,18 @@ public:
     PluginHost host;
     std::unique_ptr<PluginInstance> plugin;
 };
+
+#ifndef _WIN32
+// How many file descriptors the process has open.
+inline int32_t openFileCount() {
+    int32_t count = 0;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        while (readdir(dir)) ++count;
+        closedir(dir);
+    }
+    return count;
+}
+#endif
 
 // Two channels of `frames` samples each, with the pointer arrays the entries take.
 struct StereoBuffer {

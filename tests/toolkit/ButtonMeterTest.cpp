@@ -19,12 +19,10 @@ constexpr Color kGreen{0, 200, 0, 0};
 constexpr Color kDark{20, 20, 20, 0};
 using Values = std::vector<float>;
 
-class ButtonTest : public test::HeadlessTest {
+class ButtonTest : public test::FrameWindowTest {
 protected:
     void SetUp() override {
-        HeadlessTest::SetUp();
-        frame = new Frame(Rect(0, 0, 465, 360), &test::dummyParent, &editor);
-        editor.frame = frame;
+        FrameWindowTest::SetUp();
         // Two stacked images: red (released) above green (pressed).
         bitmap = test::makeBitmap(
             test::makeBmp(19, 38, [](int32_t, int32_t y) { return y < 19 ? kRedColor : kGreen; }));
@@ -33,9 +31,8 @@ protected:
         headless::paint(frame->getWindow(), Rect(0, 0, 465, 360));
     }
     void TearDown() override {
-        delete frame;
-        bitmap->release();
-        HeadlessTest::TearDown();
+        bitmap->release();  // the button keeps its own until the frame goes
+        FrameWindowTest::TearDown();
     }
     void press(uint32_t physical, const std::vector<headless::InputStep>& steps) {
         headless::press(frame->getWindow(), {10, 250}, physical, steps);
@@ -48,9 +45,6 @@ protected:
         EXPECT_EQ(headless::getWindowPixel(w, 22, 262), kBlackColor);
     }
 
-    Frame* frame = nullptr;
-    test::RecordingEditor editor;
-    test::RecordingListener listener;
     Bitmap* bitmap = nullptr;
     MomentaryButton* button = nullptr;
 };

@@ -11,20 +11,17 @@
 namespace brindlet {
 namespace {
 
-class SliderTest : public test::HeadlessTest {
+class SliderTest : public test::FrameWindowTest {
 protected:
     void SetUp() override {
-        HeadlessTest::SetUp();
-        frame = new Frame(Rect(0, 0, 465, 360), &test::dummyParent, &editor);
-        editor.frame = frame;
+        FrameWindowTest::SetUp();
         handle = test::solidBitmap(21, 21, Color{200, 200, 200, 0});
         track = test::solidBitmap(21, 121, Color{40, 40, 40, 0});
     }
     void TearDown() override {
-        delete frame;
-        handle->release();
+        handle->release();  // the sliders keep theirs until the frame goes
         track->release();
-        HeadlessTest::TearDown();
+        FrameWindowTest::TearDown();
     }
     // As the editor builds its "Env/ Mod" slider (tag 4)...
     VerticalSlider* addVertical(int32_t style = sliderMinBottom) {
@@ -48,9 +45,6 @@ protected:
         return s->getValue();
     }
 
-    Frame* frame = nullptr;
-    test::RecordingEditor editor;
-    test::RecordingListener listener;
     Bitmap* handle = nullptr;
     Bitmap* track = nullptr;
 };

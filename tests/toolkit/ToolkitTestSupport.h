@@ -129,6 +129,24 @@ protected:
     void TearDown() override { headless::reset(); }
 };
 
+// A 465 x 360 frame in a window, idled by a recording editor, and a listener for its controls.
+class FrameWindowTest : public HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        frame = new Frame(Rect(0, 0, 465, 360), &dummyParent, &editor);
+        editor.frame = frame;
+    }
+    void TearDown() override {
+        delete frame;
+        HeadlessTest::TearDown();
+    }
+
+    Frame* frame = nullptr;
+    RecordingEditor editor;
+    RecordingListener listener;
+};
+
 // Steps holding the left button at the given window positions (window at screen origin).
 std::vector<headless::InputStep> dragSteps(const std::vector<Point>& points,
                                            uint32_t physical = kPhysicalLeft);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -14,12 +13,8 @@
 #include "tests/module/ModuleTestSupport.h"
 
 // clang-format off
-#include "tests/support/x11/XvfbServer.h"
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
+#include "tests/x11/X11TestSupport.h"
 #include <X11/keysym.h>
-#include <cairo.h>
-#include <dirent.h>
 // clang-format on
 
 namespace brindlet::test {
@@ -27,89 +22,6 @@ namespace {
 
 constexpr int kHostX = 30;  // where the host's window sits on the screen
 constexpr int kHostY = 40;
-
-XvfbServer& server() {
-    static XvfbServer* s = new XvfbServer;
-    return *s;
-}
-
-int openFdCount() {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d)) ++n;
-        closedir(d);
-    }
-    return n;
-}
-
-std::string picturePath(const std::string& name) {
-    return std::string(BRINDLET_BUILD_DIR) + "/pictures/x11/" + name + ".png";
-}
-
-// The window's pixels as the screen shows them, written as PNG.
-bool saveWindowPng(Display* d, Window w, const std::string& path) {
-    XWindowAttributes a;
-    if (!XGetWindowAttributes(d, w, &a)) return false;
-    XImage* image = XGetImage(d, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
-    if (!image) return false;
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, a.width, a.height);
-    unsigned char* data = cairo_image_surface_get_data(s);
-    const int stride = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < a.height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
-        for (int x = 0; x < a.width; ++x) row[x] = XGetPixel(image, x, y) & 0xffffff;
-    }
-    cairo_surface_mark_dirty(s);
-    XDestroyImage(image);
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(s);
-    return ok;
-}
-
-// Real pointer and keys through XTest on a connection of the user's own.
-class User {
-public:
-    User() : d(XOpenDisplay(server().name.c_str())) {}
-    ~User() {
-        if (d) XCloseDisplay(d);
-    }
-    void move(int x, int y) {
-        XTestFakeMotionEvent(d, -1, kHostX + x, kHostY + y, CurrentTime);
-        settle();
-    }
-    void button(unsigned int b, bool down) {
-        XTestFakeButtonEvent(d, b, down, CurrentTime);
-        settle();
-    }
-    // Held for a few idles, as a hand does: the controls read the button state when the
-    // host's next idle delivers the press.
-    void click(int x, int y, unsigned int b = 1) {
-        move(x, y);
-        button(b, true);
-        std::this_thread::sleep_for(std::chrono::milliseconds(80));
-        button(b, false);
-    }
-    void key(KeySym sym, bool down) {
-        XTestFakeKeyEvent(d, XKeysymToKeycode(d, sym), down, CurrentTime);
-        settle();
-    }
-    void type(KeySym sym) {
-        key(sym, true);
-        key(sym, false);
-    }
-    void drag(int x, int y, int toX, int toY) {
-        move(x, y);
-        button(1, true);
-        for (int k = 1; k <= 8; ++k) move(x + (toX - x) * k / 8, y + (toY - y) * k / 8);
-        button(1, false);
-    }
-    void settle() {
-        XSync(d, False);
-        std::this_thread::sleep_for(std::chrono::milliseconds(15));
-    }
-    Display* d;
-};
 
 class X11EditorTest : public ModuleTest {
 public:
@@ -131,7 +43,7 @@ public:
             StereoBuffer in(256, 0.1f), out(256);
             while (!stopAudio.load()) {
                 plugin->processReplacing(in.channels(), out.channels(), 256);
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                pause(5);
             }
         });
     }
@@ -152,14 +64,14 @@ public:
     void idle(int times) {
         for (int k = 0; k < times; ++k) {
             dispatch(effEditIdle);
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            pause(20);
         }
     }
     // Idles every 20 ms while the user acts from another thread, as a host's message loop does.
     void whileIdling(const std::function<void(User&)>& act) {
         std::atomic<bool> done{false};
         std::thread user([&] {
-            User u;
+            User u(kHostX, kHostY);
             act(u);
             done.store(true);
         });
@@ -174,12 +86,8 @@ public:
     }
     std::vector<HostRequest> host_requests() { return ModuleTest::host.requests(); }
     Window child() {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned int n = 0;
-        XQueryTree(d, host, &root, &parent, &children, &n);
-        const Window first = n ? children[0] : 0;
-        if (children) XFree(children);
-        return n == 1 ? first : 0;
+        const std::vector<Window> children = childrenOf(d, host);
+        return children.size() == 1 ? children[0] : 0;
     }
 
     Display* d = nullptr;
@@ -199,13 +107,13 @@ TEST_F(X11EditorTest, OpensAsTheOnlyChildOfTheHostWindowAndPaintsThePanel) {
     EXPECT_EQ(a.width, width);
     EXPECT_EQ(a.height, height);
     EXPECT_EQ(a.map_state, IsViewable);
-    ASSERT_TRUE(saveWindowPng(d, host, picturePath("editor-in-host")));
+    ASSERT_TRUE(saveWindowPng(d, host, "editor-in-host"));
     // The panel is painted: not the host's plain background colour everywhere.
-    XImage* image = XGetImage(d, host, 0, 0, width, height, AllPlanes, ZPixmap);
+    const std::vector<uint32_t> pixels = windowPixels(d, host, 0, 0, width, height);
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(width * height));
     int painted = 0;
     for (int y = 0; y < height; y += 7)
-        for (int x = 0; x < width; x += 7) painted += (XGetPixel(image, x, y) & 0xffffff) != 0x202020;
-    XDestroyImage(image);
+        for (int x = 0; x < width; x += 7) painted += pixels[y * width + x] != 0x202020;
     EXPECT_GT(painted, (width / 7) * (height / 7) / 2);
     dispatch(effEditClose);
     opened = false;
@@ -228,7 +136,7 @@ TEST_F(X11EditorTest, DraggingPitchStartAutomatesBetweenBeginAndEndEdit) {
     ASSERT_EQ(edits, (std::vector<int32_t>{audioMasterBeginEdit, audioMasterEndEdit}));
     EXPECT_GT(automated, 0);
     EXPECT_NE(plugin->getParameter(kPitchStart), before);
-    saveWindowPng(d, host, picturePath("after-drag"));
+    saveWindowPng(d, host, "after-drag");
 }
 
 TEST_F(X11EditorTest, WheelAndPresetButtonChangeParameters) {
@@ -300,7 +208,7 @@ TEST_F(X11EditorTest, RatioSwitchAndOnOffButtonsSetTheirParameters) {
     const float slope = plugin->getParameter(kSlopeOff);
     whileIdling([](User& u) { u.click(111, 91); });
     EXPECT_NE(plugin->getParameter(kSlopeOff), slope);
-    saveWindowPng(d, host, picturePath("after-buttons"));
+    saveWindowPng(d, host, "after-buttons");
 }
 
 TEST_F(X11EditorTest, TypingIntoTheEndEntryCommitsOnEnterAndOnFocusLoss) {
@@ -311,12 +219,8 @@ TEST_F(X11EditorTest, TypingIntoTheEndEntryCommitsOnEnterAndOnFocusLoss) {
         for (KeySym k : {XK_0, XK_period, XK_2, XK_5}) u.type(k);
     });
     // The field is an extra window over the frame while it is open.
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int n = 0;
-    XQueryTree(d, child(), &root, &parent, &children, &n);
-    if (children) XFree(children);
-    EXPECT_EQ(n, 1u);
-    saveWindowPng(d, host, picturePath("end-entry-typing"));
+    EXPECT_EQ(childrenOf(d, child()).size(), 1u);
+    saveWindowPng(d, host, "end-entry-typing");
     whileIdling([](User& u) { u.type(XK_Return); });
     const float afterEnter = plugin->getParameter(kPitchEnd);
     EXPECT_NE(afterEnter, before);
@@ -327,39 +231,31 @@ TEST_F(X11EditorTest, TypingIntoTheEndEntryCommitsOnEnterAndOnFocusLoss) {
         u.click(60, 30);  // elsewhere in the frame
     });
     EXPECT_NE(plugin->getParameter(kPitchEnd), afterEnter);
-    XQueryTree(d, child(), &root, &parent, &children, &n);
-    if (children) XFree(children);
-    EXPECT_EQ(n, 0u);
+    EXPECT_TRUE(childrenOf(d, child()).empty());
 }
 
 TEST_F(X11EditorTest, ParameterSetFromAnotherThreadIsRedrawnWithinAFewIdles) {
     openEditor();
     std::thread([this] { plugin->setParameter(kPitchStart, 1.0f); }).join();
     idle(3);
-    XImage* top = XGetImage(d, host, 150, 34, 21, 121, AllPlanes, ZPixmap);
+    const std::vector<uint32_t> top = windowPixels(d, host, 150, 34, 21, 121);
     std::thread([this] { plugin->setParameter(kPitchStart, 0.0f); }).join();
     idle(3);
-    XImage* bottom = XGetImage(d, host, 150, 34, 21, 121, AllPlanes, ZPixmap);
-    int differing = 0;
-    for (int y = 0; y < 121; ++y)
-        for (int x = 0; x < 21; ++x) differing += XGetPixel(top, x, y) != XGetPixel(bottom, x, y);
-    XDestroyImage(top);
-    XDestroyImage(bottom);
-    EXPECT_GT(differing, 50);
+    EXPECT_GT(countDifferences(top, windowPixels(d, host, 150, 34, 21, 121)), 50);
 }
 
 TEST_F(X11EditorTest, HundredOpenCloseCyclesLeaveNoDescriptorsOrWindowsBehind) {
     openEditor();
     dispatch(effEditClose);
     opened = false;
-    const int fds = openFdCount();
+    const int fds = openFileCount();
     for (int k = 0; k < 100; ++k) {
         ASSERT_EQ(dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 1);
         dispatch(effEditIdle);
         dispatch(effEditClose);
     }
     XSync(d, False);
-    EXPECT_EQ(openFdCount(), fds);
+    EXPECT_EQ(openFileCount(), fds);
     EXPECT_EQ(child(), 0u);
 }
 

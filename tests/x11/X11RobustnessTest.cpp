@@ -3,10 +3,8 @@
 // gtest first: Xlib's macros (None, Bool, Status) clash with its templates.
 #include <gtest/gtest.h>
 
-#include <cairo.h>
-
 #include <chrono>
-#include <filesystem>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -15,9 +13,7 @@
 
 // clang-format off
 #include "XdndSource.h"
-#include "tests/support/x11/XvfbServer.h"
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
+#include "tests/x11/X11TestSupport.h"
 #include <X11/keysym.h>
 // clang-format on
 
@@ -25,11 +21,6 @@ namespace brindlet::test {
 namespace {
 
 constexpr unsigned long kHostBackground = 0x123456;
-
-XvfbServer& server() {
-    static XvfbServer s;
-    return s;
-}
 
 // The host's own error handler: counts what reaches it, per connection.
 Display* hostDisplay = nullptr;
@@ -77,27 +68,20 @@ struct Editor {
         opened = false;
     }
     void idle() { plugin->dispatcher(effEditIdle, 0, 0, nullptr, 0.0f); }
-    std::vector<Window> children() const {
-        Window root = 0, parent = 0, *list = nullptr;
-        unsigned int n = 0;
-        std::vector<Window> out;
-        if (XQueryTree(d, window, &root, &parent, &list, &n) && list) out.assign(list, list + n);
-        if (list) XFree(list);
-        return out;
-    }
+    std::vector<Window> children() const { return childrenOf(d, window); }
     // Share of sampled pixels in the area that are not the host's background.
     double paintedShare(int left, int top, int right, int bottom) const {
-        XImage* image = XGetImage(d, window, left, top, right - left, bottom - top, AllPlanes,
-                                  ZPixmap);
-        if (!image) return 0.0;
+        const int width = right - left;
+        const std::vector<uint32_t> pixels =
+            windowPixels(d, window, left, top, width, bottom - top);
+        if (pixels.empty()) return 0.0;
         int painted = 0, all = 0;
         for (int y = 0; y < bottom - top; y += 5) {
-            for (int x = 0; x < right - left; x += 5) {
-                painted += (XGetPixel(image, x, y) & 0xffffff) != kHostBackground;
+            for (int x = 0; x < width; x += 5) {
+                painted += pixels[y * width + x] != kHostBackground;
                 ++all;
             }
         }
-        XDestroyImage(image);
         return all ? double(painted) / all : 0.0;
     }
 
@@ -108,28 +92,6 @@ struct Editor {
     int width = 0, height = 0;
     bool opened = false;
 };
-
-void pause(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-void savePng(Display* d, Window w, int width, int height, const std::string& name) {
-    XImage* image = XGetImage(d, w, 0, 0, width, height, AllPlanes, ZPixmap);
-    if (!image) return;
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    unsigned char* data = cairo_image_surface_get_data(s);
-    const int stride = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
-        for (int x = 0; x < width; ++x) row[x] = XGetPixel(image, x, y) & 0xffffff;
-    }
-    cairo_surface_mark_dirty(s);
-    XDestroyImage(image);
-    const std::string path = std::string(BRINDLET_BUILD_DIR) + "/pictures/x11/" + name + ".png";
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    cairo_surface_write_to_png(s, path.c_str());
-    cairo_surface_destroy(s);
-}
 
 class X11RobustnessTest : public ::testing::Test {
 protected:
@@ -147,15 +109,13 @@ protected:
     // Presses button 1 at root position (x, y) through XTest and releases it 100 ms later,
     // idling meanwhile: controls read the button state when the press arrives.
     void click(Editor& editor, int x, int y) {
-        Display* user = XOpenDisplay(server().name.c_str());
-        ASSERT_TRUE(user);
-        XTestFakeMotionEvent(user, -1, x, y, CurrentTime);
-        XTestFakeButtonEvent(user, 1, True, CurrentTime);
-        XSync(user, False);
-        std::thread release([user] {
+        User user;
+        ASSERT_TRUE(user.d);
+        user.move(x, y);
+        user.button(1, true);
+        std::thread release([&user] {
             pause(100);
-            XTestFakeButtonEvent(user, 1, False, CurrentTime);
-            XSync(user, False);
+            user.button(1, false);
         });
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
         while (std::chrono::steady_clock::now() < end) {
@@ -163,7 +123,6 @@ protected:
             pause(10);
         }
         release.join();
-        XCloseDisplay(user);
     }
 
     Display* d = nullptr;
@@ -219,7 +178,7 @@ TEST_F(X11RobustnessTest, TwoEditorsOfTwoInstancesPaintAndCloseIndependently) {
     }
     EXPECT_GT(first.paintedShare(0, 0, 320, 230), 0.5);
     EXPECT_GT(second.paintedShare(140, 130, second.width, second.height), 0.5);
-    savePng(d, DefaultRootWindow(d), 800, 600, "two-editors");
+    saveWindowPng(d, DefaultRootWindow(d), "two-editors");
 
     // One window class for the module, whichever instance registered it.
     ASSERT_EQ(first.children().size(), 1u);
@@ -238,7 +197,7 @@ TEST_F(X11RobustnessTest, TwoEditorsOfTwoInstancesPaintAndCloseIndependently) {
     first.close();
     EXPECT_TRUE(first.children().empty());
     const double before = second.paintedShare(150, 34, 171, 155);
-    XImage* top = XGetImage(d, second.window, 150, 34, 21, 121, AllPlanes, ZPixmap);
+    const std::vector<uint32_t> top = windowPixels(d, second.window, 150, 34, 21, 121);
     second.plugin->setParameter(kPitchStart, second.plugin->getParameter(kPitchStart) > 0.5f
                                                  ? 0.0f
                                                  : 1.0f);
@@ -246,13 +205,7 @@ TEST_F(X11RobustnessTest, TwoEditorsOfTwoInstancesPaintAndCloseIndependently) {
         second.idle();
         pause(20);
     }
-    XImage* moved = XGetImage(d, second.window, 150, 34, 21, 121, AllPlanes, ZPixmap);
-    int differing = 0;
-    for (int y = 0; y < 121; ++y)
-        for (int x = 0; x < 21; ++x) differing += XGetPixel(top, x, y) != XGetPixel(moved, x, y);
-    XDestroyImage(top);
-    XDestroyImage(moved);
-    EXPECT_GT(differing, 50);
+    EXPECT_GT(countDifferences(top, windowPixels(d, second.window, 150, 34, 21, 121)), 50);
     EXPECT_GT(before, 0.5);
     second.close();
     EXPECT_TRUE(second.children().empty());
@@ -282,27 +235,20 @@ TEST_F(X11RobustnessTest, DropsAreAnsweredAlsoWhileTheEditFieldIsOpen) {
         pause(10);
     }
     ASSERT_EQ(editor.children().size(), 1u);
-    Window root = 0, parent = 0, *fields = nullptr;
-    unsigned int n = 0;
-    XQueryTree(d, editor.children()[0], &root, &parent, &fields, &n);
-    if (fields) XFree(fields);
-    ASSERT_EQ(n, 1u) << "the edit field did not open";
+    ASSERT_EQ(childrenOf(d, editor.children()[0]).size(), 1u) << "the edit field did not open";
     out = source.drop(x + 405, y + 136, {"UTF8_STRING"}, "0.75", idle);
     EXPECT_TRUE(out.finished);
     out = source.drop(x + 100, y + 100, {"text/uri-list"}, "file:///tmp\r\n", idle);
     EXPECT_TRUE(out.finished);
     // The field is still there and still takes the keyboard: the drop changed nothing.
     EXPECT_EQ(editor.plugin->getParameter(kPitchEnd), before);
-    Display* user = XOpenDisplay(server().name.c_str());
-    ASSERT_TRUE(user);
+    User user;
+    ASSERT_TRUE(user.d);
     for (KeySym k : {XK_0, XK_period, XK_2, XK_5, XK_Return}) {
-        XTestFakeKeyEvent(user, XKeysymToKeycode(user, k), True, CurrentTime);
-        XTestFakeKeyEvent(user, XKeysymToKeycode(user, k), False, CurrentTime);
-        XSync(user, False);
+        user.type(k);
         editor.idle();
         pause(10);
     }
-    XCloseDisplay(user);
     for (int k = 0; k < 5; ++k) {
         editor.idle();
         pause(10);

@@ -14,8 +14,7 @@
 
 // clang-format off
 #include "XdndSource.h"
-#include "tests/support/x11/XvfbServer.h"
-#include <X11/extensions/XTest.h>
+#include "tests/x11/X11TestSupport.h"
 #include <X11/keysym.h>
 // clang-format on
 
@@ -26,11 +25,6 @@ namespace fs = std::filesystem;
 
 constexpr int kHostX = 50;
 constexpr int kHostY = 60;
-
-XvfbServer& server() {
-    static XvfbServer s;
-    return s;
-}
 
 struct Delivery {
     int32_t type = -1;
@@ -162,14 +156,11 @@ TEST_F(XdndDropTest, StatusIsCopyWithControlHeldAndMoveOtherwise) {
     EXPECT_EQ(out.statusAction, "XdndActionMove");
     EXPECT_EQ(out.finishedAction, "XdndActionMove");
 
-    Display* keys = XOpenDisplay(server().name.c_str());
-    ASSERT_TRUE(keys);
-    const unsigned int control = XKeysymToKeycode(keys, XK_Control_L);
-    XTestFakeKeyEvent(keys, control, True, CurrentTime);
-    XSync(keys, False);
+    User keys;
+    ASSERT_TRUE(keys.d);
+    keys.key(XK_Control_L, true);
     out = dropAt(150, 100, {"text/uri-list"}, uri);
-    XTestFakeKeyEvent(keys, control, False, CurrentTime);
-    XCloseDisplay(keys);
+    keys.key(XK_Control_L, false);
     EXPECT_EQ(out.statusAction, "XdndActionCopy");
     EXPECT_EQ(out.finishedAction, "XdndActionCopy");
     EXPECT_EQ(catcher->deliveries.size(), 2u);
