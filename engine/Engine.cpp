@@ -32,10 +32,6 @@ bool channelsPresent(const float* const* inputs, float* const* outputs) {
            inputs[1] != nullptr && outputs[0] != nullptr && outputs[1] != nullptr;
 }
 
-BRINDLET_FRAME_STEP bool sameBits(float a, float b) {
-    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
-}
-
 template <bool Adding>
 inline void emit(float* out, int32_t k, float value) {
     if (Adding) {
@@ -235,9 +231,9 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
         const StereoSample in = finiteOrZero(stereo(inL[k], inR[k]));
         trigger.followLevel(in[0], in[1], p, feed);
         // Most frames' tests would change nothing: their events stay off this path.
-        if (!trigger.holdSteady()) {
+        if (!trigger.holdSteady()) [[unlikely]] {
             const TriggerEvents events = trigger.runTests(p);
-            if (events.takeStart) {
+            if (events.takeStart) [[unlikely]] {
                 voices.beginTake();
                 sweep.prepareSweep(p.trigMode, p, endChanged);
                 endChanged = false;
@@ -247,7 +243,7 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
                     settled = false;
                 }
             }
-            if (events.fire) {
+            if (events.fire) [[unlikely]] {
                 feedbackTarget = p.feedbackAmount;
                 sweep.fireSweep(p);
                 settled = false;
@@ -274,8 +270,8 @@ BRINDLET_FRAME_STEP void Engine::frameLoop(const float* const* inputs, float* co
         last = voices.renderFrame(recorded, trigger.gateGain(), nextRate, feed);
         // At full mix the dry share is 0 · in and the wet one last · 1; computed as such they
         // would cost a microcode assist per frame on a denormal input on some CPUs.
-        const StereoSample out = fullMix ? zeroTimes(in) + last
-                                         : (1.0f - mixSmoothed) * in + last * mixSmoothed;
+        const StereoSample out =
+            fullMix ? zeroTimes(in) + last : (1.0f - mixSmoothed) * in + last * mixSmoothed;
         emit<Adding>(outL, k, out[0]);
         emit<Adding>(outR, k, out[1]);
         voices.endFrame(p, trigger.gateGain());

@@ -1,6 +1,7 @@
 // Small arithmetic helpers whose results are the same bits on every target.
 #pragma once
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -13,6 +14,11 @@ namespace brindlet {
 // The per-frame steps are small functions of several classes; they must inline into the frame
 // loop so its local copies of the state stay in registers.
 #define BRINDLET_FRAME_STEP [[gnu::always_inline]] inline
+
+// Equality of the bits: no NaN or signed-zero rules, and a test in integer registers.
+BRINDLET_FRAME_STEP bool sameBits(float a, float b) {
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+}
 
 // Integer nearest to x, ties to even; x is a float product already rounded to single precision.
 inline float nearestEven(float x) {

@@ -123,8 +123,9 @@ private:
             rising_ = true;
             return;
         }
-        if (rising_) endRise(feed);
-        if (holdCount_ < holdLength_) {
+        if (rising_) [[unlikely]]
+            endRise(feed);
+        if (holdCount_ < holdLength_) [[likely]] {
             smoothLevel_ -= smoothStep_;
             holdCount_ += 1;
             if (peak > windowPeak_) windowPeak_ = peak;

@@ -77,14 +77,14 @@ public:
         float raw = (expState_ * sweepSpan_ + sweepTarget_) * sweepExpWeight_ +
                     sweepShapeWeight_ * sweepValue_ + envModValue;
         // NaN (only reachable from out-of-range parameters) counts as a standstill.
-        if (raw > 1.0f) {
+        if (raw > 1.0f) [[unlikely]] {
             raw = 1.0f;
-        } else if (!(raw >= 0.0f)) {
+        } else if (!(raw >= 0.0f)) [[unlikely]] {
             raw = 0.0f;
         }
         rateRaw_ = raw;
         const float d = raw - rate_;
-        if (skipSlew_) {
+        if (skipSlew_) [[unlikely]] {
             rate_ = raw;
         } else if (d >= slewStep_ || d <= negSlewStep_) {
             rate_ = d > 0.0f ? rate_ + slewStep_ : rate_ - slewStep_;
@@ -92,7 +92,7 @@ public:
             rate_ = raw;
         }
         skipSlew_ = false;
-        if (feedCountdown_ == 0) {
+        if (feedCountdown_ == 0) [[unlikely]] {
             if (feedEnabled && feed.open()) sendFeed(feed);
             // An unsent new-trace mark can go out only in a later block, whose first frame
             // finds the count at 0 again (endBlock); until then it costs a single test per frame.

@@ -90,19 +90,31 @@ BRINDLET_FRAME_STEP bool bothTiny(const StereoSample& x) {
     return (std::bit_cast<uint64_t>(x) & kHighExponentBits) == 0;
 }
 
+// The cubic around sample i, whose value d and next value e the caller has read.
+BRINDLET_FRAME_STEP StereoSample cubicAt(const StereoSample* buffer, uint32_t i, StereoSample d,
+                                         StereoSample e, float f) {
+    const StereoSample c = buffer[i - 1];
+    const StereoSample g = buffer[i + 2];
+    if (bothTiny(d)) [[unlikely]]
+        return cubicOfTiny(c, d, e, g, f);
+    return cubic(c, d, e, g, f);
+}
+
 // Both channels at a read point. Reads up to two frames past the last one, so the buffer needs
 // two guard frames.
 BRINDLET_FRAME_STEP StereoSample readTake(const StereoSample* buffer, const TakeReadPoint& point) {
-    if (point.silent) return StereoSample{0.0f, 0.0f};
+    if (point.silent) [[unlikely]]
+        return StereoSample{0.0f, 0.0f};
     const uint32_t i = point.i;
     const float f = point.f;
     const StereoSample d = buffer[i];
-    const StereoSample e = point.holdNewest ? d : buffer[i + 1];
-    if (point.linear) return d + f * (e - d);
-    const StereoSample c = buffer[i - 1];
-    const StereoSample g = buffer[i + 2];
-    if (bothTiny(d)) return cubicOfTiny(c, d, e, g, f);
-    return cubic(c, d, e, g, f);
+    // Most reads are cubic between written samples: one test keeps the other two cases off them.
+    if (point.linear | point.holdNewest) [[unlikely]] {
+        const StereoSample e = point.holdNewest ? d : buffer[i + 1];
+        if (point.linear) return d + f * (e - d);
+        return cubicAt(buffer, i, d, e, f);
+    }
+    return cubicAt(buffer, i, d, buffer[i + 1], f);
 }
 
 // The frame at position t (0 beyond `lastIndex`).

@@ -36,7 +36,7 @@ public:
         record(writePos_, x);
         if (crossfading_) record(tailWritePos_, x);
         const bool activeA = posA_ < lastIndex_;
-        if (!crossfading_ && !activeA) {
+        if (!crossfading_ && !activeA) [[unlikely]] {
             if (idleFeedArmed_ && feed.open()) {
                 feed.send(kFeedIdle, 999.0f);
                 idleFeedArmed_ = false;
@@ -50,10 +50,10 @@ public:
             a = readTake(buffer_, locateRead(posA_, lastIndex_, writePos_, headA));
             // Gains of exactly 1 (an open gate, a finished ramp) leave the read: the two
             // multiplications would only lengthen the frame's longest chain.
-            if (!(gateGain == 1.0f && gainA_ == 1.0f)) a = a * gateGain * gainA_;
+            if (!(sameBits(gateGain, 1.0f) && sameBits(gainA_, 1.0f))) a = a * gateGain * gainA_;
         }
         StereoSample out = a;
-        if (crossfading_) {
+        if (crossfading_) [[unlikely]] {
             rateB_ = nextRate();
             if (rateB_ < kLowRateThreshold) {
                 gainB_ = rateB_ * kLowRateGain;
@@ -115,7 +115,7 @@ private:
 
     // Most frames record before the fade, which starts inside the take: one test for them.
     BRINDLET_FRAME_STEP void record(uint32_t p, StereoSample x) const {
-        if (p < fadeStart_) {
+        if (p < fadeStart_) [[likely]] {
             buffer_[p] = x;
         } else if (p < historyLength_) {
             buffer_[p] = x * static_cast<float>(historyLength_ - p) * fadeStep_;
