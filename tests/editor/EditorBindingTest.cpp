@@ -1,5 +1,6 @@
 // The binding: quantised slider edits, button and entry actions, feeds, and what the effect and
 // the host see of each.
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -67,10 +68,20 @@ TEST_F(EditorTest, RatioAndResetButtonsSetTheirTargetAndAutomateOnlyTheirTag) {
     }
     editor->idle();
     EXPECT_EQ(entryText(), "0.1250");
+    // The ratio buttons share their edge rows; the later one, on top, gets the click.
+    host.calls.clear();
+    click(Point(340, 57));
+    ASSERT_FALSE(host.callsOf(HostCall::Automate).empty());
+    EXPECT_EQ(host.callsOf(HostCall::Automate)[0].index, kTagEndRatio0 + 1);
 }
 
+// Also saves pictures of the whole panel for people to look at (and for the Windows build to be
+// compared with): at program 0, after each preset button and with a sweep running.
 TEST_F(EditorTest, PresetButtonLoadsItsRowInOrderThenUpdatesTheHostDisplay) {
     openAndPaint();
+    for (int32_t i = 0; i < 12; ++i) editor->idle();  // the meters fall from full
+    EXPECT_TRUE(headless::saveWindowPng(window, picturePath("editor-program-0", "editor")));
+    EXPECT_NE(pixel(5, 5), kBlackColor);  // the panel's background, not just controls
     for (int32_t k = 0; k < kNumPresetButtons; ++k) {
         SCOPED_TRACE(k);
         host.calls.clear();
@@ -91,7 +102,28 @@ TEST_F(EditorTest, PresetButtonLoadsItsRowInOrderThenUpdatesTheHostDisplay) {
         }
         ASSERT_EQ(order.size(), 14u);
         for (int32_t i = 0; i < kNumParams; ++i) EXPECT_EQ(order[i], i);
+        editor->idle();
+        const std::string name = "editor-preset-" + std::to_string(k);
+        EXPECT_TRUE(headless::saveWindowPng(window, picturePath(name, "editor")));
     }
+
+    // The last preset stays: three sweeps from its start level towards its end level, each a
+    // little shorter; the last one is still arriving.
+    editor->setParameter(kFeedRise, 0.55f);
+    editor->setParameter(kFeedLevel, 0.8f);
+    const float start = host.params[kPitchStart];
+    const float end = host.params[kPitchEnd];
+    const int32_t lengths[3] = {101, 90, 55};
+    for (int32_t sweep = 0; sweep < 3; ++sweep) {
+        for (int32_t i = 0; i < lengths[sweep]; ++i) {
+            const float t = static_cast<float>(i) / (80.0f - 12.0f * static_cast<float>(sweep));
+            const float rate = end + (start - end) * std::exp(-3.0f * t);
+            editor->setParameter(kFeedSweep, i == 0 ? rate + 99.0f : rate);
+            if (i % 5 == 4) editor->idle();
+        }
+    }
+    editor->idle();
+    EXPECT_TRUE(headless::saveWindowPng(window, picturePath("editor-sweep-running", "editor")));
 }
 
 struct EntryCase {

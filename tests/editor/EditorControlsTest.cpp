@@ -7,7 +7,6 @@
 #include "editor/TextEdit.h"
 #include "editor/VerticalSwitch.h"
 #include "tests/editor/EditorTestSupport.h"
-#include "tests/toolkit/ToolkitTestSupport.h"
 #include "toolkit/bitmap/Bitmap.h"
 #include "toolkit/draw/DrawContext.h"
 
@@ -135,7 +134,7 @@ TEST_F(ControlsTest, TextDisplayDrawsFillEdgesAndText) {
         for (int32_t x = 11; x < 80; ++x) light += at(x, y).red > 128;
     }
     EXPECT_GT(light, 10);
-    EXPECT_TRUE(headless::saveWindowPng(window, picturePath("text-display")));
+    EXPECT_TRUE(headless::saveWindowPng(window, picturePath("text-display", "editor")));
 }
 
 TEST_F(ControlsTest, EntryOpensTheNativeFieldOverItselfAndReportsOnlyChanges) {

@@ -1,9 +1,11 @@
-// Hosts that call back into the plug-in from inside its own requests: closing the editor or
+// The editor behind the real effect, driven through the plug-in record as a host drives it, and
+// hosts that call back into the plug-in from inside its own requests: closing the editor or
 // changing the program while a gesture, an action or an idle step of ours is still running.
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "editor/SweepDisplay.h"
 #include "include/vst2/aeffect.h"
 #include "shell/PluginEffect.h"
 #include "tests/editor/EditorTestSupport.h"
@@ -23,12 +25,12 @@ struct Reentry {
 };
 
 Reentry reentry;
-std::vector<int32_t> requests;  // opcodes, idle left out
+std::vector<int32_t> requests;  // index << 8 | opcode, idle left out
 
 intptr_t VST2_CALL reenteringHost(AEffect* effect, int32_t opcode, int32_t index, intptr_t, void*,
                                   float) {
     if (opcode == audioMasterVersion) return 2400;
-    if (opcode != audioMasterIdle) requests.push_back(opcode);
+    if (opcode != audioMasterIdle) requests.push_back(index << 8 | opcode);
     if (effect && !reentry.done && opcode == reentry.onOpcode &&
         (reentry.onIndex < 0 || reentry.onIndex == index)) {
         reentry.done = true;
@@ -50,7 +52,7 @@ protected:
             static_cast<PluginEditor*>(static_cast<PluginEffect*>(effect->object)->getEditor());
         dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
         dispatch(effMainsChanged, 0, 1);
-        ASSERT_EQ(dispatch(effEditOpen, 0, 0, fakeParentWindow()), 1);
+        ASSERT_EQ(dispatch(effEditOpen, 0, 0, &dummyParent), 1);
         window = editor->getFrame()->getWindow();
         headless::paint(window, Rect(0, 0, 465, 360));
         requests.clear();
@@ -76,7 +78,15 @@ protected:
         headless::press(window, Point(396, handleTop + 10), kPhysicalLeft, moves);
     }
     int32_t count(int32_t opcode) const {
-        return int32_t(std::count(requests.begin(), requests.end(), opcode));
+        return int32_t(std::count_if(requests.begin(), requests.end(),
+                                     [opcode](int32_t r) { return (r & 0xff) == opcode; }));
+    }
+    Control* control(int32_t tag) const { return editor->getLayoutControl(layoutRowOfTag(tag)); }
+    void expectControlsShowTheEffect() {
+        for (int32_t i = 0; i < kNumParams; ++i) {
+            ASSERT_NE(control(i), nullptr);
+            EXPECT_EQ(control(i)->getValue(), effect->getParameter(effect, i)) << i;
+        }
     }
     // The close took effect once our call unwound: no frame, no window, gesture bracket closed.
     void expectClosedAfterUnwinding() {
@@ -124,7 +134,7 @@ TEST_F(EditorReentryTest, CloseInsideBeginEditOrEndEdit) {
     for (const int32_t on : {audioMasterBeginEdit, audioMasterEndEdit}) {
         SCOPED_TRACE(on);
         if (!editor->getFrame()) {
-            ASSERT_EQ(dispatch(effEditOpen, 0, 0, fakeParentWindow()), 1);
+            ASSERT_EQ(dispatch(effEditOpen, 0, 0, &dummyParent), 1);
             window = editor->getFrame()->getWindow();
             headless::paint(window, Rect(0, 0, 465, 360));
         }
@@ -152,12 +162,12 @@ TEST_F(EditorReentryTest, CloseAndOpenAgainInsideAutomate) {
     dragMix(5);
     ASSERT_TRUE(reentry.done);
     reentry = Reentry();
-    ASSERT_EQ(dispatch(effEditOpen, 0, 0, fakeParentWindow()), 1);
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, &dummyParent), 1);
     window = editor->getFrame()->getWindow();
     headless::paint(window, Rect(0, 0, 465, 360));
     reentry.onOpcode = audioMasterAutomate;
     reentry.opcode = effEditOpen;
-    reentry.ptr = fakeParentWindow();
+    reentry.ptr = &dummyParent;
     dragMix(5);
     EXPECT_EQ(reentry.answer, 1);
     EXPECT_TRUE(editor->isEditorOpen());
@@ -189,7 +199,7 @@ TEST_F(EditorReentryTest, OpenInsideAutomateOfAClosingEntryLeavesOneEditor) {
     reentry.onOpcode = audioMasterAutomate;
     reentry.onIndex = kTagEndEntry;
     reentry.opcode = effEditOpen;
-    reentry.ptr = fakeParentWindow();
+    reentry.ptr = &dummyParent;
     static int otherParent;
     EXPECT_EQ(dispatch(effEditOpen, 0, 0, &otherParent), 1);
     EXPECT_EQ(reentry.answer, 1);
@@ -209,12 +219,67 @@ TEST_F(EditorReentryTest, ProgramChangeInsideAutomateDuringADrag) {
     EXPECT_EQ(dispatch(effGetProgram), 4);
     EXPECT_EQ(count(audioMasterBeginEdit), 1);
     EXPECT_EQ(count(audioMasterEndEdit), 1);
-    // The controls show the effect's values again at the end.
-    for (int32_t i = 0; i < kNumParams; ++i) {
-        Control* c = editor->getLayoutControl(layoutRowOfTag(i));
-        ASSERT_NE(c, nullptr);
-        EXPECT_EQ(c->getValue(), effect->getParameter(effect, i)) << i;
+    expectControlsShowTheEffect();  // the effect's values again at the end
+}
+
+// Without re-entry: programs, a preset button, Slope Off and processing through the real effect.
+TEST_F(EditorReentryTest, ProgramsButtonsSlopeOffAndFeedsThroughTheRealEffect) {
+    for (int32_t program = 0; program < 8; ++program) {
+        SCOPED_TRACE(program);
+        dispatch(effSetProgram, 0, program);
+        dispatch(effEditIdle);
+        expectControlsShowTheEffect();
     }
+
+    // A preset button loads its row, keeps the program's name and tells the host.
+    char before[64] = {}, after[64] = {};
+    dispatch(effGetProgramName, 0, 0, before);
+    requests.clear();
+    const int32_t tag = kTagPreset0 + 3;
+    headless::press(window, centreOf(tag));
+    expectControlsShowTheEffect();
+    dispatch(effGetProgramName, 0, 0, after);
+    EXPECT_STREQ(after, before);
+    // Pressed and released: each runs the load and then tells the host.
+    const std::vector<int32_t> expected = {
+        tag << 8 | audioMasterBeginEdit, audioMasterUpdateDisplay, tag << 8 | audioMasterAutomate,
+        tag << 8 | audioMasterEndEdit,   audioMasterUpdateDisplay, tag << 8 | audioMasterAutomate};
+    EXPECT_EQ(requests, expected);
+
+    // Slope Off: the ratio button moves Pitch Start with Pitch End; moving the start turns it off.
+    effect->setParameter(effect, kPitchStart, 0.9f);
+    headless::press(window, Point(100, 90));
+    ASSERT_EQ(effect->getParameter(effect, kSlopeOff), 1.0f);
+    headless::press(window, centreOf(kTagEndRatio0 + 3));  // 1/2
+    EXPECT_EQ(effect->getParameter(effect, kPitchStart), 0.5f);
+    EXPECT_EQ(control(kPitchStart)->getValue(), 0.5f);
+    effect->setParameter(effect, kPitchStart, 0.8f);
+    EXPECT_EQ(control(kSlopeOff)->getValue(), 0.0f);
+    EXPECT_EQ(control(kPitchStart)->getValue(), 0.8f);
+
+    // Processing feeds the meters and the sweep display: silence, then a loud burst.
+    dispatch(effSetBlockSize, 0, 512);
+    std::vector<float> left(512), right(512), outLeft(512), outRight(512);
+    float* inputs[2] = {left.data(), right.data()};
+    float* outputs[2] = {outLeft.data(), outRight.data()};
+    uint32_t noise = 1;
+    float peakLevel = 0.0f;
+    int32_t points = 0;
+    for (int32_t block = 0; block < 30; ++block) {
+        for (int32_t i = 0; i < 512; ++i) {
+            noise = noise * 1664525u + 1013904223u;
+            left[i] = right[i] =
+                block >= 20 ? static_cast<float>(noise >> 8) / 8388608.0f - 1.0f : 0;
+        }
+        effect->processReplacing(effect, inputs, outputs, 512);
+        peakLevel = std::max(peakLevel, editor->getLayoutControl(kRowLeftMeter)->getValue());
+        dispatch(effEditIdle);
+        for (int32_t b = 0; b < 3; ++b)
+            points = std::max(points, editor->getDisplay()->getCount(b));
+    }
+    EXPECT_GT(peakLevel, 0.0f);
+    EXPECT_GT(points, 0);
+    EXPECT_TRUE(headless::saveWindowPng(window, picturePath("effect-after-bursts", "editor")));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Shared helpers of the editor tests: a fake effect that records what the editor asks of it, an
-// editor fixture on the headless backend, and picture paths.
+// Shared helpers of the editor tests: a fake effect that records what the editor asks of it and an
+// editor fixture on the headless backend.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,9 +15,7 @@
 #include "editor/TextEdit.h"
 #include "shell/EditorHost.h"
 #include "shell/FactoryPresetTable.h"
-#include "toolkit/core/Control.h"
-#include "toolkit/core/Frame.h"
-#include "toolkit/platform/headless/Headless.h"
+#include "tests/toolkit/ToolkitTestSupport.h"
 
 namespace brindlet::test {
 
@@ -72,21 +70,10 @@ public:
     EditorBase* editor = nullptr;
 };
 
-// Any non-null pointer stands for the host's window on the headless backend.
-inline void* fakeParentWindow() {
-    static int parent;
-    return &parent;
-}
-
 // The middle of the control with `tag`, in window pixels.
 inline Point centreOf(int32_t tag) {
     const Rect& r = kEditorLayout[layoutRowOfTag(tag)].bounds;
     return Point((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
-
-// Where a test's picture goes: <build>/pictures/editor/<name>.png
-inline std::string picturePath(const std::string& name) {
-    return std::string(BRINDLET_BUILD_DIR) + "/pictures/editor/" + name + ".png";
 }
 
 // A fresh headless backend, a fake effect at factory program 0 and its editor.
@@ -104,7 +91,7 @@ protected:
 
     // Opens the editor and paints the whole window once, so idle redraws from then on.
     void openAndPaint() {
-        ASSERT_EQ(editor->open(fakeParentWindow()), 1);
+        ASSERT_EQ(editor->open(&dummyParent), 1);
         window = editor->getFrame()->getWindow();
         headless::paint(window, Rect(0, 0, 465, 360));
     }

@@ -67,7 +67,7 @@ TEST(EditorThreadsTest, AudioThreadFeedsWhileTheWindowOpensIdlesAndCloses) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     int32_t opens = 0;
     while (std::chrono::steady_clock::now() < end) {
-        ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0, fakeParentWindow(), 0.0f), 1);
+        ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0, &dummyParent, 0.0f), 1);
         ++opens;
         NativeWindow* window = editor->getFrame()->getWindow();
         headless::paint(window, Rect(0, 0, 465, 360));

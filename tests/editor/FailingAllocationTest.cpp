@@ -11,7 +11,7 @@ TEST_F(EditorTest, OpenGivesACompleteEditorOrNoneWhateverAllocationFails) {
     for (long budget = 0;; ++budget) {
         SCOPED_TRACE(budget);
         nothrowBudget = budget;
-        const int32_t opened = editor->open(fakeParentWindow());
+        const int32_t opened = editor->open(&dummyParent);
         const bool ranOut = nothrowBudget.load() == 0;
         nothrowBudget = -1;
         if (opened == 0) {
@@ -30,7 +30,7 @@ TEST_F(EditorTest, OpenGivesACompleteEditorOrNoneWhateverAllocationFails) {
             editor->close();
         }
         // The editor still opens fully afterwards.
-        ASSERT_EQ(editor->open(fakeParentWindow()), 1);
+        ASSERT_EQ(editor->open(&dummyParent), 1);
         editor->close();
         if (!ranOut) break;  // every allocation of this open succeeded
     }

@@ -17,11 +17,11 @@ constexpr int32_t L = 179;
 constexpr int32_t R = 279;
 constexpr int32_t B = 144;
 
-class SweepDisplayTest : public ::testing::Test {
+class SweepDisplayTest : public HeadlessTest {
 protected:
     void SetUp() override {
-        headless::reset();
-        frame = new Frame(Rect(0, 0, 465, 360), fakeParentWindow(), nullptr);
+        HeadlessTest::SetUp();
+        frame = new Frame(Rect(0, 0, 465, 360), &dummyParent, nullptr);
         display = new SweepDisplay(Rect(L, 44, R, B), nullptr, kTagSweepDisplay);
         frame->addView(display);
         window = frame->getWindow();
@@ -29,7 +29,7 @@ protected:
     }
     void TearDown() override {
         delete frame;
-        headless::reset();
+        HeadlessTest::TearDown();
     }
     void setCurve(float start, float end, float decay, float shape) {
         display->setStart(start);
@@ -77,7 +77,8 @@ TEST_F(SweepDisplayTest, CurveForEachShapeAndDecay) {
         frame->idle();
         EXPECT_EQ(at(L + c.dx, B - c.up), c.lit ? kCurve : kBlack);
         if (c.decay == 0.0f) {
-            EXPECT_TRUE(headless::saveWindowPng(window, picturePath("sweep-curve-decay-zero")));
+            EXPECT_TRUE(
+                headless::saveWindowPng(window, picturePath("sweep-curve-decay-zero", "editor")));
         }
     }
 }
@@ -148,7 +149,7 @@ TEST_F(SweepDisplayTest, NewSweepsRotateTracesThroughPreviousAndOlder) {
     EXPECT_EQ(display->getCurrent(), oldest);
     EXPECT_EQ(at(L + 10, B - 90), kBlack);
     EXPECT_EQ(at(L + 10, B - 60), kOlder);
-    EXPECT_TRUE(headless::saveWindowPng(window, picturePath("sweep-traces-rotated")));
+    EXPECT_TRUE(headless::saveWindowPng(window, picturePath("sweep-traces-rotated", "editor")));
 }
 
 TEST_F(SweepDisplayTest, The102ndPointOrA995PointStartsANewTrace) {

@@ -3,16 +3,6 @@
 
 namespace brindlet::test {
 
-namespace {
-// The font caches live for the whole process; freeing them at the end keeps leak checks clean.
-class FontCacheRelease : public ::testing::Environment {
-public:
-    void TearDown() override { headless::releaseFontCaches(); }
-};
-[[maybe_unused]] ::testing::Environment* const fontCacheRelease =
-    ::testing::AddGlobalTestEnvironment(new FontCacheRelease);
-}  // namespace
-
 std::vector<uint8_t> makeBmp(int32_t width, int32_t height,
                              const std::function<Color(int32_t, int32_t)>& pixel, bool topDown) {
     const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
@@ -39,16 +29,6 @@ std::vector<uint8_t> makeBmp(int32_t width, int32_t height,
         }
     }
     return b;
-}
-
-std::string picturePath(const std::string& name) {
-    return std::string(BRINDLET_BUILD_DIR) + "/pictures/toolkit/" + name + ".png";
-}
-
-std::vector<headless::InputStep> dragSteps(const std::vector<Point>& points, uint32_t physical) {
-    std::vector<headless::InputStep> steps;
-    for (const Point& p : points) steps.push_back({physical, p});
-    return steps;
 }
 
 }  // namespace brindlet::test

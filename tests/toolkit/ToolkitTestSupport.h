@@ -1,4 +1,5 @@
-// Shared helpers of the toolkit tests: BMP bytes, a recording listener and editor, picture paths.
+// Shared helpers of the toolkit and editor tests: BMP bytes, a recording listener and editor,
+// picture paths, and the font caches freed at exit.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -32,8 +33,18 @@ inline Bitmap* solidBitmap(int32_t width, int32_t height, Color c) {
     return makeBitmap(makeBmp(width, height, [c](int32_t, int32_t) { return c; }));
 }
 
-// Where a test's picture goes: <build>/pictures/toolkit/<name>.png
-std::string picturePath(const std::string& name);
+// Where a test's picture goes: <build>/pictures/<folder>/<name>.png
+inline std::string picturePath(const std::string& name, const std::string& folder = "toolkit") {
+    return std::string(BRINDLET_BUILD_DIR) + "/pictures/" + folder + "/" + name + ".png";
+}
+
+// The font caches live for the whole process; freeing them at the end keeps leak checks clean.
+class FontCacheRelease : public ::testing::Environment {
+public:
+    void TearDown() override { headless::releaseFontCaches(); }
+};
+inline ::testing::Environment* const fontCacheRelease =
+    ::testing::AddGlobalTestEnvironment(new FontCacheRelease);
 
 struct Report {
     int32_t tag;
@@ -83,7 +94,7 @@ public:
     float getValue() const override {
         const float read = Base::getValue();
         if (pending && drawing) {
-            self->Base::setValue(*pending);
+            const_cast<ChangedWhileDrawn*>(this)->Base::setValue(*pending);
             pending.reset();
             ++changes;
         }
@@ -99,7 +110,6 @@ public:
     int32_t changesMade() const { return changes; }
 
 private:
-    ChangedWhileDrawn* const self = this;
     mutable std::optional<float> pending;
     mutable int32_t changes = 0;
     bool drawing = false;
@@ -148,7 +158,10 @@ protected:
 };
 
 // Steps holding the left button at the given window positions (window at screen origin).
-std::vector<headless::InputStep> dragSteps(const std::vector<Point>& points,
-                                           uint32_t physical = kPhysicalLeft);
+inline std::vector<headless::InputStep> dragSteps(const std::vector<Point>& points) {
+    std::vector<headless::InputStep> steps;
+    for (const Point& p : points) steps.push_back({kPhysicalLeft, p});
+    return steps;
+}
 
 }  // namespace brindlet::test
