@@ -52,10 +52,13 @@ protected:
             static_cast<PluginEditor*>(static_cast<PluginEffect*>(effect->object)->getEditor());
         dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
         dispatch(effMainsChanged, 0, 1);
+        open();
+        requests.clear();
+    }
+    void open() {
         ASSERT_EQ(dispatch(effEditOpen, 0, 0, &dummyParent), 1);
         window = editor->getFrame()->getWindow();
         headless::paint(window, Rect(0, 0, 465, 360));
-        requests.clear();
     }
     void TearDown() override {
         dispatch(effEditClose);
@@ -133,11 +136,7 @@ TEST_F(EditorReentryTest, CloseInsideAutomateEndsTheDragAsIfReleased) {
 TEST_F(EditorReentryTest, CloseInsideBeginEditOrEndEdit) {
     for (const int32_t on : {audioMasterBeginEdit, audioMasterEndEdit}) {
         SCOPED_TRACE(on);
-        if (!editor->getFrame()) {
-            ASSERT_EQ(dispatch(effEditOpen, 0, 0, &dummyParent), 1);
-            window = editor->getFrame()->getWindow();
-            headless::paint(window, Rect(0, 0, 465, 360));
-        }
+        if (!editor->getFrame()) open();
         reentry = Reentry();
         reentry.onOpcode = on;
         requests.clear();
@@ -162,9 +161,7 @@ TEST_F(EditorReentryTest, CloseAndOpenAgainInsideAutomate) {
     dragMix(5);
     ASSERT_TRUE(reentry.done);
     reentry = Reentry();
-    ASSERT_EQ(dispatch(effEditOpen, 0, 0, &dummyParent), 1);
-    window = editor->getFrame()->getWindow();
-    headless::paint(window, Rect(0, 0, 465, 360));
+    open();
     reentry.onOpcode = audioMasterAutomate;
     reentry.opcode = effEditOpen;
     reentry.ptr = &dummyParent;

@@ -152,28 +152,6 @@ TEST_F(SweepDisplayTest, NewSweepsRotateTracesThroughPreviousAndOlder) {
     EXPECT_TRUE(headless::saveWindowPng(window, picturePath("sweep-traces-rotated", "editor")));
 }
 
-TEST_F(SweepDisplayTest, The102ndPointOrA995PointStartsANewTrace) {
-    feedSweep(1.0f, 0.01f, 101);
-    frame->idle();
-    const int32_t first = display->getCurrent();
-    EXPECT_EQ(display->getCount(first), 101);
-    display->addPoint(0.5f);
-    display->addPoint(0.5f);
-    frame->idle();
-    EXPECT_EQ(display->getPrevious(), first);
-    EXPECT_EQ(currentCount(), 2);
-    EXPECT_EQ(at(L + 50, B - 50), kPrevious);  // the full trace was redrawn dimmer
-    EXPECT_EQ(at(L, B - 50), kCurrent);
-    // 99.5 is a new-sweep mark at height 0.5.
-    const int32_t second = display->getCurrent();
-    display->addPoint(99.5f);
-    display->addPoint(0.5f);
-    frame->idle();
-    EXPECT_EQ(currentCount(), 2);
-    EXPECT_EQ(display->getPoint(display->getCurrent(), 0), 50);
-    EXPECT_EQ(display->getPrevious(), second);
-}
-
 // Without idle for longer than the hand-over holds (a hidden window, a modal dialog), the
 // oldest points give way: the display shows the latest sweeps, as if it had been idled all along.
 TEST_F(SweepDisplayTest, WithoutIdleTheLatestSweepsWinOverTheOldest) {
