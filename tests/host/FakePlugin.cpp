@@ -53,8 +53,6 @@ intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index, intptr_t value
             return 0;
         case effGetVendorVersion:
             return 1234;
-        case effCanDo:
-            return std::strcmp(static_cast<const char*>(ptr), "receiveVstMidiEvent") == 0 ? 1 : -1;
         case effProcessEvents:
             return countEvents(fake, static_cast<const VstEvents*>(ptr));
         case effMainsChanged:

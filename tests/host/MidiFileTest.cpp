@@ -51,17 +51,13 @@ TEST(MidiFile, TempoMapRunningStatusAndNoteOffs) {
     std::vector<MidiFileNote> notes;
     std::string error;
     ASSERT_TRUE(parseMidiFile(tempoMapSong(), notes, error)) << error;
-    ASSERT_EQ(notes.size(), 4u);
-    EXPECT_DOUBLE_EQ(notes[0].seconds, 0.5);
-    EXPECT_EQ(notes[0].note, 48);
-    EXPECT_EQ(notes[0].velocity, 100);
-    EXPECT_DOUBLE_EQ(notes[1].seconds, 1.0);
-    EXPECT_EQ(notes[1].velocity, 0);
-    EXPECT_DOUBLE_EQ(notes[2].seconds, 1.25);
-    EXPECT_EQ(notes[2].velocity, 0);
-    EXPECT_DOUBLE_EQ(notes[3].seconds, 1.25);
-    EXPECT_EQ(notes[3].note, 60);
-    EXPECT_EQ(notes[3].velocity, 90);
+    const MidiFileNote expected[] = {{0.5, 48, 100}, {1.0, 48, 0}, {1.25, 60, 0}, {1.25, 60, 90}};
+    ASSERT_EQ(notes.size(), std::size(expected));
+    for (size_t i = 0; i < notes.size(); ++i) {
+        EXPECT_DOUBLE_EQ(notes[i].seconds, expected[i].seconds) << i;
+        EXPECT_EQ(notes[i].note, expected[i].note) << i;
+        EXPECT_EQ(notes[i].velocity, expected[i].velocity) << i;
+    }
 }
 
 TEST(MidiFile, SmpteDivisionCountsFramesNotBeats) {
