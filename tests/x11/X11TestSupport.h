@@ -6,9 +6,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <cairo.h>
+#include <cairo-xlib.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -64,16 +63,7 @@ inline int countDifferences(const std::vector<uint32_t>& a, const std::vector<ui
 inline bool saveWindowPng(Display* d, Window w, const std::string& name) {
     XWindowAttributes a;
     if (!XGetWindowAttributes(d, w, &a)) return false;
-    const std::vector<uint32_t> pixels = windowPixels(d, w, 0, 0, a.width, a.height);
-    if (pixels.empty()) return false;
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, a.width, a.height);
-    unsigned char* data = cairo_image_surface_get_data(s);
-    const int stride = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < a.height; ++y) {
-        std::copy_n(pixels.begin() + y * a.width, a.width,
-                    reinterpret_cast<uint32_t*>(data + y * stride));
-    }
-    cairo_surface_mark_dirty(s);
+    cairo_surface_t* s = cairo_xlib_surface_create(d, w, a.visual, a.width, a.height);
     const std::string path = std::string(BRINDLET_BUILD_DIR) + "/pictures/x11/" + name + ".png";
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;

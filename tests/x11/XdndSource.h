@@ -16,14 +16,14 @@
 namespace brindlet::test {
 
 struct DropOutcome {
-    Window target = 0;       // the XdndAware window found under the point; 0 when none
+    Window target = 0;  // the XdndAware window found under the point; 0 when none
     long awareVersion = 0;
     bool statusSeen = false;
-    bool accepted = false;   // XdndStatus bit 0
+    bool accepted = false;  // XdndStatus bit 0
     std::string statusAction;
     bool dataRequested = false;
     std::string requestedType;
-    bool finished = false;   // XdndFinished arrived
+    bool finished = false;  // XdndFinished arrived
     bool finishedAccepted = false;
     std::string finishedAction;
 };
@@ -44,13 +44,10 @@ public:
     XdndSource(const XdndSource&) = delete;
     XdndSource& operator=(const XdndSource&) = delete;
 
-    Display* display() const { return d; }
-
     // Drags `data`, offered as each of `types`, to the root position (x, y) and drops it there.
     // `idle` runs the target's side between the source's steps, as the host's loop would.
     DropOutcome drop(int x, int y, const std::vector<std::string>& types, const std::string& data,
-                     const std::function<void()>& idle, const char* action = "XdndActionCopy",
-                     bool dropEvenIfRefused = false) {
+                     const std::function<void()>& idle, bool dropEvenIfRefused = false) {
         DropOutcome out;
         if (!d) return out;
         offered = types;
@@ -70,7 +67,7 @@ public:
              many || atoms.size() < 2 ? 0 : long(atoms[1]),
              many || atoms.size() < 3 ? 0 : long(atoms[2]));
         send(out.target, "XdndPosition", 0, (long(x) << 16) | (y & 0xffff), CurrentTime,
-             long(atom(action)));
+             long(atom("XdndActionCopy")));
         run(idle, out, [&] { return out.statusSeen; });
         if (!out.accepted && !dropEvenIfRefused) {
             send(out.target, "XdndLeave", 0, 0, 0, 0);
