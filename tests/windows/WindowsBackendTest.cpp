@@ -1,5 +1,6 @@
-// The GDI backend for real under Wine: keyed blits both ways, the shared window class, the wheel,
-// OLE pairing in a foreign apartment, and the drop target fed by a data object of our own.
+// The GDI backend for real under Wine: keyed blits both ways, the frame window's events and
+// class, OLE pairing in a foreign apartment, and the drop target fed by the OLE clipboard's data
+// object.
 #include <gtest/gtest.h>
 #include <ole2.h>
 #include <shlobj.h>
@@ -48,38 +49,34 @@ std::vector<uint32_t> keyedPixels(NativeImage* image, Color key, bool transparen
     return pixels;
 }
 
-TEST(WindowsBlit, MaskFallbackAndTransparentBltGiveTheSamePixelsForEveryBitmap) {
-    const Color keys[2] = {Color{255, 0, 255, 0}, Color{0, 0, 0, 0}};
-    int32_t checked = 0;
-    for (int32_t id = 128; id <= 170; ++id) {
-        NativeImage* image = loadImage(id);
-        if (!image) continue;
-        for (const Color& key : keys) {
-            const auto viaTransparentBlt = keyedPixels(image, key, true);
-            const auto viaMask = keyedPixels(image, key, false);
-            EXPECT_EQ(viaTransparentBlt, viaMask) << "bitmap " << id;
-        }
-        platform::destroyImage(image);
-        ++checked;
-    }
-    EXPECT_EQ(checked, 42);
-}
-
-TEST(WindowsBlit, KeyedPixelsKeepTheBackgroundAndOthersAreCopied) {
+// On two pixels the key keeps the background and the other pixel is copied; on every bitmap of
+// the artwork the mask fallback gives what TransparentBlt gives.
+TEST(WindowsBlit, KeyedPixelsKeepTheBackgroundWithTransparentBltAndWithTheMaskFallback) {
     const uint8_t rgb[6] = {255, 0, 255, 10, 20, 30};  // key, then an ordinary pixel
-    NativeImage* image = platform::createImage(rgb, 2, 1);
-    ASSERT_NE(image, nullptr);
+    NativeImage* pair = platform::createImage(rgb, 2, 1);
+    ASSERT_NE(pair, nullptr);
     for (bool viaTransparentBlt : {true, false}) {
         NativeSurface* s = platform::createOffscreenSurface(nullptr, 2, 1);
         platform::fillRect(s, Rect(0, 0, 2, 1), Color{1, 2, 3, 0});
         win32::setTransparentBltAllowed(viaTransparentBlt);
-        platform::drawImageTransparent(image, Point(), s, Rect(0, 0, 2, 1), Color{255, 0, 255, 0});
+        platform::drawImageTransparent(pair, Point(), s, Rect(0, 0, 2, 1), Color{255, 0, 255, 0});
         win32::setTransparentBltAllowed(true);
         EXPECT_EQ(win32::getSurfacePixel(s, 0, 0), 0x030201u);
         EXPECT_EQ(win32::getSurfacePixel(s, 1, 0), 0x1e140au);
         platform::destroySurface(s);
     }
-    platform::destroyImage(image);
+    platform::destroyImage(pair);
+
+    int32_t checked = 0;
+    for (int32_t id = 128; id <= 170; ++id) {
+        NativeImage* image = loadImage(id);
+        if (!image) continue;
+        for (const Color& key : {Color{255, 0, 255, 0}, Color{0, 0, 0, 0}})
+            EXPECT_EQ(keyedPixels(image, key, true), keyedPixels(image, key, false)) << id;
+        platform::destroyImage(image);
+        ++checked;
+    }
+    EXPECT_EQ(checked, 42);
 }
 
 // ---- Windows -------------------------------------------------------------------------------
@@ -126,34 +123,18 @@ public:
     HWND hwnd;
 };
 
-TEST(WindowsFrameWindow, TwoWindowsShareOneClassThatGoesWithTheLast) {
-    HostWindow host;
-    Recorder a, b;
-    EXPECT_EQ(platform::createFrameWindow(nullptr, 10, 10, &a), nullptr);
-    NativeWindow* first = platform::createFrameWindow(host.hwnd, 100, 50, &a);
-    NativeWindow* second = platform::createFrameWindow(host.hwnd, 100, 50, &b);
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(win32::getWindowClassUsers(), 2);
-    char firstClass[64] = "", secondClass[64] = "";
-    GetClassNameA(first->hwnd, firstClass, sizeof(firstClass));
-    GetClassNameA(second->hwnd, secondClass, sizeof(secondClass));
-    EXPECT_STREQ(firstClass, secondClass);
-    EXPECT_EQ(std::strncmp(firstClass, "Plugin", 6), 0);
-    EXPECT_EQ(std::strlen(firstClass), 14u);
-    platform::destroyFrameWindow(first);
-    EXPECT_TRUE(win32::isWindowClassRegistered());
-    platform::destroyFrameWindow(second);
-    EXPECT_FALSE(win32::isWindowClassRegistered());
-    EXPECT_EQ(a.destroyed + b.destroyed, 0);  // destroyed by us: no event
-}
-
-TEST(WindowsFrameWindow, WheelPressAndHostDestroyReachTheEvents) {
-    Recorder events;
+// A frame window needs a parent. One we destroy ourselves sends no event; one whose host window
+// goes first reports it, and the shared class goes with the last window.
+TEST(WindowsFrameWindow, WheelPressPaintAndDestroyReachTheEvents) {
+    Recorder events, other;
     NativeWindow* window = nullptr;
+    EXPECT_EQ(platform::createFrameWindow(nullptr, 10, 10, &events), nullptr);
     {
         HostWindow host;
         window = platform::createFrameWindow(host.hwnd, 100, 50, &events);
         ASSERT_NE(window, nullptr);
+        platform::destroyFrameWindow(platform::createFrameWindow(host.hwnd, 100, 50, &other));
+        EXPECT_EQ(other.destroyed, 0);
         POINT screen{30, 20};
         ClientToScreen(window->hwnd, &screen);
         SendMessageA(window->hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA),
@@ -171,6 +152,7 @@ TEST(WindowsFrameWindow, WheelPressAndHostDestroyReachTheEvents) {
         EXPECT_GE(events.paints, 1);
     }  // the host's window goes first, taking ours with it
     EXPECT_EQ(events.destroyed, 1);
+    EXPECT_TRUE(win32::isWindowClassRegistered());
     platform::destroyFrameWindow(window);
     EXPECT_FALSE(win32::isWindowClassRegistered());
 }
@@ -201,67 +183,6 @@ TEST(WindowsThreadServices, AForeignApartmentIsLeftAsItWas) {
 }
 
 // ---- Drop target ---------------------------------------------------------------------------
-
-// A data object holding one HGLOBAL per offered format.
-class TestDataObject : public IDataObject {
-public:
-    void offer(CLIPFORMAT format, const void* bytes, size_t size) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(GlobalLock(block), bytes, size);
-        GlobalUnlock(block);
-        blocks_.push_back({format, block});
-    }
-    ~TestDataObject() {
-        for (auto& b : blocks_) GlobalFree(b.second);
-    }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
-            *out = this;
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* f, STGMEDIUM* medium) override {
-        HGLOBAL block = find(f);
-        if (!block) return DV_E_FORMATETC;
-        const SIZE_T size = GlobalSize(block);
-        HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(GlobalLock(copy), GlobalLock(block), size);
-        GlobalUnlock(copy);
-        GlobalUnlock(block);
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = copy;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* f) override {
-        return find(f) ? S_OK : DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-
-private:
-    HGLOBAL find(const FORMATETC* f) const {
-        if (!f || !(f->tymed & TYMED_HGLOBAL)) return nullptr;
-        for (const auto& b : blocks_) {
-            if (b.first == f->cfFormat) return b.second;
-        }
-        return nullptr;
-    }
-    std::vector<std::pair<CLIPFORMAT, HGLOBAL>> blocks_;
-};
 
 std::vector<char> dropFilesBlock(const std::vector<std::string>& names) {
     std::vector<char> bytes(sizeof(DROPFILES));
@@ -313,15 +234,27 @@ protected:
         platform::destroyFrameWindow(window);
         platform::endThreadServices();
     }
-    DWORD drop(TestDataObject& data, DWORD keys, const Point& where) {
+    // `bytes` in `format`, offered by the data object the OLE clipboard hands out, dropped at
+    // `where` with `keys` held; the effect the target answers.
+    DWORD drop(UINT format, const void* bytes, size_t size, DWORD keys, const Point& where) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+        std::memcpy(GlobalLock(block), bytes, size);
+        GlobalUnlock(block);
+        IDataObject* data = nullptr;
+        if (!OpenClipboard(host.hwnd)) return DWORD(-1);
+        EmptyClipboard();
+        SetClipboardData(format, block);
+        CloseClipboard();
+        if (FAILED(OleGetClipboard(&data))) return DWORD(-1);
         IDropTarget* target = window->dropTarget;
         const POINTL at{origin.h + where.h, origin.v + where.v};
         DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-        target->DragEnter(&data, keys, at, &effect);
+        target->DragEnter(data, keys, at, &effect);
         effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
         target->DragOver(keys, at, &effect);
         effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-        target->Drop(&data, keys, at, &effect);
+        target->Drop(data, keys, at, &effect);
+        data->Release();
         return effect;
     }
     HostWindow host;
@@ -336,10 +269,9 @@ TEST_F(WindowsDropTarget, ThreeFilesArriveWithTheShortcutResolved) {
     CloseHandle(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     const std::string link = folder + "brindlet-drop.lnk";
     ASSERT_TRUE(makeShortcut(link, target));
-    TestDataObject data;
     const auto block = dropFilesBlock({"C:\\a.wav", link, "C:\\b c.aif"});
-    data.offer(CF_HDROP, block.data(), block.size());
-    EXPECT_EQ(drop(data, MK_LBUTTON, Point(12, 34)), DWORD(DROPEFFECT_MOVE));
+    EXPECT_EQ(drop(CF_HDROP, block.data(), block.size(), MK_LBUTTON, Point(12, 34)),
+              DWORD(DROPEFFECT_MOVE));
     EXPECT_EQ(events.dropType, 0);
     EXPECT_EQ(events.dropCount, 3);
     EXPECT_EQ(events.dropWhere, Point(12, 34));
@@ -351,23 +283,20 @@ TEST_F(WindowsDropTarget, ThreeFilesArriveWithTheShortcutResolved) {
     DeleteFileA(target.c_str());
 }
 
+// Neither files nor text: nothing delivered.
 TEST_F(WindowsDropTarget, TextArrivesAsTypeOneWithTheBlockSizeAndControlCopies) {
-    TestDataObject data;
+    const char bytes[4] = {1, 2, 3, 4};
+    const UINT other = RegisterClipboardFormatA("Brindlet test bytes");
+    EXPECT_EQ(drop(other, bytes, sizeof(bytes), MK_LBUTTON, Point(1, 1)), DWORD(DROPEFFECT_NONE));
+    EXPECT_EQ(events.dropCount, -1);
+
     const char text[16] = "Pitch 440";
-    data.offer(CF_TEXT, text, sizeof(text));
-    EXPECT_EQ(drop(data, MK_LBUTTON | MK_CONTROL, Point(5, 6)), DWORD(DROPEFFECT_COPY));
+    EXPECT_EQ(drop(CF_TEXT, text, sizeof(text), MK_LBUTTON | MK_CONTROL, Point(5, 6)),
+              DWORD(DROPEFFECT_COPY));
     EXPECT_EQ(events.dropType, 1);
     EXPECT_GE(events.dropCount, 16);  // the storage's size, which may be rounded up
     ASSERT_EQ(events.names.size(), 1u);
     EXPECT_EQ(events.names[0], "Pitch 440");
-}
-
-TEST_F(WindowsDropTarget, NeitherFormatDeliversNothing) {
-    TestDataObject data;
-    const char bytes[4] = {1, 2, 3, 4};
-    data.offer(CF_BITMAP, bytes, sizeof(bytes));
-    EXPECT_EQ(drop(data, MK_LBUTTON, Point(1, 1)), DWORD(DROPEFFECT_NONE));
-    EXPECT_EQ(events.dropCount, -1);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -26,14 +27,10 @@ constexpr UINT_PTR kIdleTimer = 1;
 // Presses wait this long after the move that brings the pointer to them.
 constexpr DWORD kPointerSettle = 200;
 
-LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
 HWND createHostWindow(int32_t width, int32_t height, int32_t left = kHostLeft) {
     static const bool registered = [] {
         WNDCLASSA wc{};
-        wc.lpfnWndProc = hostProc;
+        wc.lpfnWndProc = DefWindowProcA;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "BrindletTestHost";
         return RegisterClassA(&wc) != 0;
@@ -140,42 +137,30 @@ public:
 
     // The host window's pixels from the screen, written as a 24-bit BMP.
     bool screenshot(const std::string& name) {
-        const std::string folder = std::string(BRINDLET_BUILD_DIR) + "/pictures/windows";
-        CreateDirectoryA((std::string(BRINDLET_BUILD_DIR) + "/pictures").c_str(), nullptr);
+        const std::string folder = std::string(BRINDLET_BUILD_DIR) + "/pictures";
         CreateDirectoryA(folder.c_str(), nullptr);
+        CreateDirectoryA((folder + "/windows").c_str(), nullptr);
         HDC screen = GetDC(nullptr);
         HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store it
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, dib);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+        HGDIOBJ old = SelectObject(memory, bitmap);
         BitBlt(memory, 0, 0, width, height, screen, screenX(0), screenY(0), SRCCOPY);
-        GdiFlush();
-        const DWORD rowBytes = (width * 3 + 3) & ~3u;
-        const DWORD imageBytes = rowBytes * height;
-        BITMAPFILEHEADER header{};
-        header.bfType = 0x4D42;
-        header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-        header.bfSize = header.bfOffBits + imageBytes;
-        info.bmiHeader.biSizeImage = imageBytes;
-        FILE* f = std::fopen((folder + "/" + name + ".bmp").c_str(), "wb");
-        bool ok = f != nullptr;
-        if (f) {
-            ok = std::fwrite(&header, sizeof(header), 1, f) == 1 &&
-                 std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, f) == 1 &&
-                 std::fwrite(bits, 1, imageBytes, f) == imageBytes;
-            std::fclose(f);
-        }
         SelectObject(memory, old);
-        DeleteObject(dib);
+        // Bottom-up, as BMP files keep their rows.
+        BITMAPINFOHEADER info{sizeof(info), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<char> bits(((width * 3 + 3) & ~3) * height);
+        GetDIBits(memory, bitmap, 0, height, bits.data(), reinterpret_cast<BITMAPINFO*>(&info),
+                  DIB_RGB_COLORS);
+        const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(info);
+        const BITMAPFILEHEADER header{0x4D42, DWORD(offset + bits.size()), 0, 0, offset};
+        std::ofstream file(folder + "/windows/" + name + ".bmp", std::ios::binary);
+        file.write(reinterpret_cast<const char*>(&header), sizeof(header));
+        file.write(reinterpret_cast<const char*>(&info), sizeof(info));
+        file.write(bits.data(), static_cast<std::streamsize>(bits.size()));
+        DeleteObject(bitmap);
         DeleteDC(memory);
         ReleaseDC(nullptr, screen);
-        return ok;
+        return file.good();
     }
 
     std::vector<HostRequest> requestsSince(size_t first) const {
@@ -252,20 +237,6 @@ TEST_F(WindowsEditor, PitchStartDragMakesBeginAutomateEndInOrder) {
     EXPECT_TRUE(screenshot("editor-pitch-start-dragged"));
 }
 
-TEST_F(WindowsEditor, TheWheelOverASliderMovesIt) {
-    const float before = plugin->getParameter(kPitchEnd);
-    play([&] {
-        mouse(0, screenX(297), screenY(94));
-        Sleep(150);
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.mouseData = static_cast<DWORD>(-2 * WHEEL_DELTA);
-        in.mi.dwFlags = MOUSEEVENTF_WHEEL;
-        SendInput(1, &in, sizeof(in));
-    });
-    EXPECT_NE(plugin->getParameter(kPitchEnd), before);
-}
-
 TEST_F(WindowsEditor, PitchEndEntryTypedAndCommittedWithEnter) {
     // An inactive host window activated by the click would take the focus from the new field:
     // activate it first with a click on the panel's background, as a user would, and wait until
@@ -298,7 +269,8 @@ TEST_F(WindowsEditor, PitchEndEntryTypedAndCommittedWithEnter) {
                 Sleep(20);
             }
             mouse(MOUSEEVENTF_LEFTUP, screenX(406), screenY(136));
-            if (attempt > 0) std::fprintf(stderr, "(the entry was clicked %d times)\n", attempt + 1);
+            if (attempt > 0)
+                std::fprintf(stderr, "(the entry was clicked %d times)\n", attempt + 1);
         }
         // On a loaded machine the field takes the focus and the keys their turn late: wait for
         // each instead of guessing how long they take.
@@ -317,18 +289,35 @@ TEST_F(WindowsEditor, PitchEndEntryTypedAndCommittedWithEnter) {
     EXPECT_TRUE(screenshot("editor-pitch-end-entered"));
 }
 
-TEST_F(WindowsEditor, TwoEditorsShareOneClassAndOpenCloseLeaksNothing) {
-    auto module = loadedModule();
+// Two editors of one DLL share its window class, which goes with the last window; a copy of the
+// DLL under a second name registers a class of its own. A hundred opens and closes leave no GDI
+// or USER object behind.
+TEST_F(WindowsEditor, EditorsShareTheirDllsClassOpenCloseLeaksNothingAndADeadHostIsSafe) {
+    const std::string copy = std::string(BRINDLET_BUILD_DIR) + "/pictures/Brindlet-copy.dll";
+    CreateDirectoryA((std::string(BRINDLET_BUILD_DIR) + "/pictures").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(modulePath().c_str(), copy.c_str(), FALSE));
     std::string error;
-    PluginHost secondHost;
-    auto second = PluginInstance::create(module, secondHost, error);
-    ASSERT_TRUE(second) << error;
+    auto copied = PluginModule::load(copy, error);
+    ASSERT_TRUE(copied) << error;
+    PluginHost secondHost, copyHost;
+    auto second = PluginInstance::create(loadedModule(), secondHost, error);
+    auto other = PluginInstance::create(copied, copyHost, error);
+    ASSERT_TRUE(second && other) << error;
     HWND secondWindow = createHostWindow(width, height, kHostLeft + 20);
+    HWND otherWindow = createHostWindow(width, height, kHostLeft + 40);
     ASSERT_EQ(second->dispatcher(effEditOpen, 0, 0, secondWindow), 1);
-    char first[64] = "", other[64] = "";
+    ASSERT_EQ(other->dispatcher(effEditOpen, 0, 0, otherWindow), 1);
+    char first[64] = "", same[64] = "", own[64] = "";
     GetClassNameA(GetWindow(hostWindow, GW_CHILD), first, sizeof(first));
-    GetClassNameA(GetWindow(secondWindow, GW_CHILD), other, sizeof(other));
-    EXPECT_STREQ(first, other);
+    GetClassNameA(GetWindow(secondWindow, GW_CHILD), same, sizeof(same));
+    GetClassNameA(GetWindow(otherWindow, GW_CHILD), own, sizeof(own));
+    EXPECT_STREQ(first, same);
+    EXPECT_STRNE(first, own);
+    other->dispatcher(effEditClose);
+    DestroyWindow(otherWindow);
+    other.reset();
+    copied.reset();
+    DeleteFileA(copy.c_str());
     WNDCLASSA wc;
     HMODULE dll = GetModuleHandleA("Brindlet.dll");
     second->dispatcher(effEditClose);
@@ -355,33 +344,9 @@ TEST_F(WindowsEditor, TwoEditorsShareOneClassAndOpenCloseLeaksNothing) {
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), userBefore);
     EXPECT_EQ(GetWindow(hostWindow, GW_CHILD), nullptr);
-    dispatch(effEditOpen, 0, 0, hostWindow);  // TearDown closes it
-}
 
-TEST_F(WindowsEditor, TheDllLoadedUnderASecondNameRegistersItsOwnClass) {
-    const std::string copy = std::string(BRINDLET_BUILD_DIR) + "/pictures/Brindlet-copy.dll";
-    CreateDirectoryA((std::string(BRINDLET_BUILD_DIR) + "/pictures").c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA(modulePath().c_str(), copy.c_str(), FALSE));
-    {
-        std::string error;
-        auto module = PluginModule::load(copy, error);
-        ASSERT_TRUE(module) << error;
-        PluginHost otherHost;
-        auto other = PluginInstance::create(module, otherHost, error);
-        ASSERT_TRUE(other) << error;
-        HWND otherWindow = createHostWindow(width, height, kHostLeft + 40);
-        ASSERT_EQ(other->dispatcher(effEditOpen, 0, 0, otherWindow), 1);
-        char first[64] = "", second[64] = "";
-        GetClassNameA(GetWindow(hostWindow, GW_CHILD), first, sizeof(first));
-        GetClassNameA(GetWindow(otherWindow, GW_CHILD), second, sizeof(second));
-        EXPECT_STRNE(first, second);
-        other->dispatcher(effEditClose);
-        DestroyWindow(otherWindow);
-    }
-    DeleteFileA(copy.c_str());
-}
-
-TEST_F(WindowsEditor, HostWindowDestroyedBeforeCloseAndNullParentAreSafe) {
+    // A host window destroyed before the close, and a null parent, end nothing.
+    ASSERT_EQ(dispatch(effEditOpen, 0, 0, hostWindow), 1);
     DestroyWindow(hostWindow);
     hostWindow = nullptr;
     dispatch(effEditIdle);
