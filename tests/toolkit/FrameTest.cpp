@@ -203,9 +203,8 @@ TEST_F(FrameTest, KeysGoToTheFocusViewFirstThenTopDown) {
     EXPECT_EQ(log, (Log{"a key", "c key", "b key"}));
 }
 
-// The refusal while a view has the focus is proven with real drops by XdndDropTest.
-TEST_F(FrameTest, DropsGoTopDownToEnabledViewsUntilOneTakesThem) {
-    add(Rect(0, 0, 50, 50), "below");
+TEST_F(FrameTest, DropsGoTopDownToEnabledViewsAndAreRefusedWithFocus) {
+    ProbeControl* below = add(Rect(0, 0, 50, 50), "below");
     add(Rect(0, 0, 50, 50), "middle")->acceptDrop = true;
     add(Rect(0, 0, 50, 50), "top")->setMouseEnabled(false);
     NativeWindow* w = frame.getWindow();
@@ -213,6 +212,11 @@ TEST_F(FrameTest, DropsGoTopDownToEnabledViewsUntilOneTakesThem) {
     headless::dropFiles(w, {"/tmp/a.wav", "/tmp/b.wav", "/tmp/c.wav"}, {50, 50});
     headless::dropText(w, "hello", 64, {10, 10});
     EXPECT_EQ(log, (Log{"middle drop 3/0 50,50", "middle drop 64/1 10,10"}));
+    log.clear();
+    frame.setFocusView(below);
+    void* items[1] = {nullptr};
+    EXPECT_FALSE(frame.onDrop(items, 1, 0, {10, 10}));
+    EXPECT_EQ(log, Log{});
 }
 
 TEST_F(FrameTest, WheelGoesToTheChildUnderThePointer) {
