@@ -8,15 +8,15 @@
 // that is meant to be audible, run with BRINDLET_GOLDEN_NET_PRINT=1 and paste the table.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <vector>
 
 #include "engine/Engine.h"
+#include "tests/engine/EngineRender.h"
 #include "tests/engine/FakeEngineHost.h"
 #include "tests/golden/GoldenNetHashes.h"
 #include "tests/golden/GoldenRender.h"
@@ -41,36 +41,11 @@ private:
     uint64_t state_;
 };
 
-class Hash {
-public:
-    void add(uint32_t bits) {
-        for (int byte = 0; byte < 4; ++byte) {
-            value ^= (bits >> (8 * byte)) & 0xFFu;
-            value *= 1099511628211ull;
-        }
-    }
-    void add(float v) {
-        uint32_t bits;
-        std::memcpy(&bits, &v, sizeof bits);
-        add(bits);
-    }
-    uint64_t value = 14695981039346656037ull;
-};
-
 // Mostly in range, sometimes exactly at an end, a signed zero or out of range.
 float parameterValue(Random& r) {
-    switch (r.below(10)) {
-        case 0:
-            return 0.0f;
-        case 1:
-            return -0.0f;
-        case 2:
-            return 1.0f;
-        case 3:
-            return -0.5f + 2.0f * r.unit();
-        default:
-            return r.unit();
-    }
+    const uint32_t kind = r.below(10);
+    if (kind < 3) return std::array{0.0f, -0.0f, 1.0f}[kind];
+    return kind == 3 ? -0.5f + 2.0f * r.unit() : r.unit();
 }
 
 // A stretch of the demo with NaN, infinities, denormals and silence spliced in.
@@ -79,12 +54,9 @@ StereoSignal caseInput(const StereoSignal& demo, Random& r, std::size_t frames) 
     StereoSignal in{
         std::vector<float>(demo.left.begin() + offset, demo.left.begin() + offset + frames),
         std::vector<float>(demo.right.begin() + offset, demo.right.begin() + offset + frames)};
-    const float specials[] = {std::numeric_limits<float>::quiet_NaN(),
-                              std::numeric_limits<float>::infinity(),
-                              -std::numeric_limits<float>::infinity(),
-                              1e-40f,
-                              -3e-39f,
-                              0.0f};
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    const float specials[] = {
+        std::numeric_limits<float>::quiet_NaN(), kInf, -kInf, 1e-40f, -3e-39f, 0.0f};
     for (int splice = r.below(4); splice > 0; --splice) {
         const std::size_t at = r.below(static_cast<uint32_t>(frames));
         const std::size_t length = std::min<std::size_t>(1 + r.below(3000), frames - at);
@@ -104,22 +76,21 @@ uint64_t renderCase(int index, const StereoSignal& demo) {
     Engine engine(&host);
     host.engine = &engine;
     if (index < kNumFactoryPresets) {
-        for (int32_t i = 0; i < kNumParams; ++i)
-            engine.setParameter(i, kFactoryPresetTable[index].values[i]);
+        test::applyPreset(engine, index);
     } else {
         for (int32_t i = 0; i < kNumParams; ++i) engine.setParameter(i, parameterValue(r));
     }
     engine.mainsOn(r.below(2) ? 44100.0f : 48000.0f);
     const std::size_t frames = 20000 + r.below(40000);
     const StereoSignal in = caseInput(demo, r, frames);
-    std::vector<float> outL(frames, 0.25f), outR(frames, -0.25f);
+    StereoSignal out{std::vector<float>(frames, 0.25f), std::vector<float>(frames, -0.25f)};
     const int32_t blockChoices[] = {1, 2, 3, 7, 32, 64, 100, 256, 512, 1000, 4096};
     for (std::size_t start = 0; start < frames;) {
         const int32_t block =
             r.below(4) == 0 ? static_cast<int32_t>(1 + r.below(4096)) : blockChoices[r.below(11)];
         const auto n = static_cast<int32_t>(std::min<std::size_t>(block, frames - start));
         const float* ins[2] = {in.left.data() + start, in.right.data() + start};
-        float* outs[2] = {outL.data() + start, outR.data() + start};
+        float* outs[2] = {out.left.data() + start, out.right.data() + start};
         if (r.below(5) == 0) {
             engine.process(ins, outs, n);
         } else {
@@ -132,11 +103,8 @@ uint64_t renderCase(int index, const StereoSignal& demo) {
             engine.midiMessage(0x90, static_cast<uint8_t>(r.below(72)),
                                static_cast<uint8_t>(r.below(128)));
     }
-    Hash hash;
-    for (std::size_t k = 0; k < frames; ++k) {
-        hash.add(outL[k]);
-        hash.add(outR[k]);
-    }
+    GoldenHash hash;
+    hash.add(out);
     for (const test::Feed& feed : host.feeds) {
         hash.add(static_cast<uint32_t>(feed.index));
         hash.add(feed.value);

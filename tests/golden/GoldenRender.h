@@ -1,27 +1,35 @@
-// Renders a factory preset through the engine the way the plug-in runs it, and hashes the result.
+// Hashing of rendered bits and the choice of frame loop, for the golden tests.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <vector>
 
-#include "engine/EngineHost.h"
 #include "engine/FramePath.h"
-#include "shell/FactoryPresetTable.h"
 #include "tools/demo/DemoSignal.h"
 
 namespace brindlet {
 
 constexpr float kGoldenSampleRate = 44100.0f;
-constexpr int32_t kGoldenBlockSize = 512;
 
-// Constructs an engine as the plug-in does (program 0 applied, then the defaults), selects the
-// preset's values, switches audio on and runs processReplacing in blocks of `blockSize`.
-StereoSignal renderPreset(const FactoryPreset& preset, const StereoSignal& input,
-                          float sampleRate = kGoldenSampleRate,
-                          int32_t blockSize = kGoldenBlockSize, EngineHost* host = nullptr);
-
-// FNV-1a 64 over the bit patterns of the samples, left and right of each frame in turn.
-uint64_t hashSignal(const StereoSignal& signal);
+// FNV-1a 64 over bit patterns, lowest byte first; a signal gives left and right of each frame
+// in turn.
+struct GoldenHash {
+    uint64_t value = 14695981039346656037ull;
+    void add(uint32_t bits) {
+        for (int byte = 0; byte < 4; ++byte) {
+            value ^= (bits >> (8 * byte)) & 0xFFu;
+            value *= 1099511628211ull;
+        }
+    }
+    void add(float v) { add(std::bit_cast<uint32_t>(v)); }
+    void add(const StereoSignal& s) {
+        for (std::size_t k = 0; k < s.left.size(); ++k) {
+            add(s.left[k]);
+            add(s.right[k]);
+        }
+    }
+};
 
 // Runs one copy of the frame loop while it lives, then goes back to the one running before.
 class ForcedFramePath {
@@ -41,14 +49,9 @@ public:
         return paths;
     }
     const char* name() const {
-        switch (path_) {
-            case FramePath::X86_64_V3:
-                return " (x86-64-v3 frame loop)";
-            case FramePath::X86_64_V4:
-                return " (x86-64-v4 frame loop)";
-            default:
-                return " (portable frame loop)";
-        }
+        static const char* const names[] = {" (portable frame loop)", " (x86-64-v3 frame loop)",
+                                            " (x86-64-v4 frame loop)"};
+        return names[static_cast<int>(path_)];
     }
 
 private:
