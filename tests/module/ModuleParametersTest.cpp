@@ -28,6 +28,8 @@ TEST_F(ModuleParametersTest, NamesAndLabels) {
     EXPECT_EQ(plugin->parameterLabel(14), "    ");
 }
 
+// The texts show the engine's values: the mappings' ends, dead zone and rounding, and where
+// out-of-range values are held.
 TEST_F(ModuleParametersTest, DisplaysFollowTheEngineValues) {
     struct Case {
         int32_t index;
@@ -35,24 +37,27 @@ TEST_F(ModuleParametersTest, DisplaysFollowTheEngineValues) {
         const char* display;
     };
     const Case cases[] = {
-        {kPitchStart, 0.5f, "  0.50  "}, {kPitchDecay, 0.5f, "  0.25  "},
+        {kPitchStart, 0.5f, "  0.50  "}, {kPitchEnd, 0.125f, "  0.12  "},  // half to even
+        {kPitchDecay, 0.5f, "  0.25  "}, {kPitchDecay, 0.9f, "  0.45  "},
         {kPitchDecay, 1.0f, "  1.00  "}, {kEnvMod, 0.0f, "  -1.00  "},
-        {kGateLevel, 0.25f, "  25  "},   {kFeedback, 0.0f, "  -90  "},
-        {kFeedback, 0.5f, "  0  "},      {kFeedback, 1.0f, "  90  "},
-        {kTrigMode, 0.0f, "Normal"},     {kTrigMode, 0.4f, "No Slope"},
-        {kTrigMode, 0.5f, "Dry"},        {kTrigMode, 1.0f, "Mute"},
+        {kEnvMod, 0.8f, "  0.60  "},     {kGateLevel, 0.25f, "  25  "},
+        {kGateLevel, 0.15f, "  15  "},   {kFeedback, 0.0f, "  -90  "},
+        {kFeedback, 0.5f, "  0  "},      {kFeedback, 0.4945f, "  0  "},  // the dead zone
+        {kFeedback, 0.51f, "  2  "},     {kFeedback, 1.0f, "  90  "},
+        {kTrigMode, 0.0f, "Normal"},     {kTrigMode, 0.5f / 3.0f, "Normal"},
+        {kTrigMode, 0.4f, "No Slope"},   {kTrigMode, 0.5f, "Dry"},
+        {kTrigMode, 2.5f / 3.0f, "Dry"}, {kTrigMode, 1.0f, "Mute"},
+        {kTrigMode, 7.0f, "Mute"},       {kTrigMode, -3.0f, "Normal"},
         {kTrigLevel, 0.1f, "  10.00  "}, {kXFade, 0.0f, "  1  "},
-        {kXFade, 0.25f, "  100  "},      {kMix, 0.25f, "  Dry 75% / Wet25%  "},
+        {kXFade, 0.00375f, "  2  "},     {kXFade, 0.00625f, "  2  "},
+        {kXFade, 0.25f, "  100  "},      {kXFade, 50.0f, "  400  "},
+        {kXFade, -1.0f, "  1  "},        {kMix, 0.25f, "  Dry 75% / Wet25%  "},
+        {kSlopeOff, 1.0f, "On"},         {kSlopeOff, 0.0f, "Off"},
+        {kSlopeOff, 0.51f, "On"},        {kSlopeOff, 0.5f, "Off"},  // on only above 0.5
     };
     for (const Case& c : cases) {
         plugin->setParameter(c.index, c.value);
         EXPECT_EQ(plugin->parameterDisplay(c.index), c.display) << c.index << " = " << c.value;
-    }
-    for (auto [value, display] : {std::pair{1.0f, "On"}, {0.0f, "Off"}}) {
-        plugin->setParameter(kSlopeOff, value);
-        std::string text = plugin->parameterDisplay(kSlopeOff);
-        std::erase(text, ' ');
-        EXPECT_EQ(text, display);
     }
 }
 
@@ -70,11 +75,16 @@ TEST_F(ModuleParametersTest, ReadBacks) {
         int32_t index;
         float value, readBack;
     };
-    for (const Case& c : {Case{kPitchDecay, 0.0f, 0.01f}, Case{kPitchDecay, 0.9f, 0.9f},
-                          Case{kXFade, 0.0f, 0.0025f}, Case{kSlopeOff, 0.7f, 1.0f},
-                          Case{kPitchShape, 0.375f, 0.375f}, Case{kGateLevel, 0.375f, 0.375f},
-                          Case{kFeedback, 0.375f, 0.375f}, Case{kTrigLevel, 0.375f, 0.375f},
-                          Case{kMix, 0.375f, 0.375f}}) {
+    // Pitch/ Decay has no zero length, X-Fade reads back its whole frames / 400, Trig/ Mode and
+    // Feedback their raw values.
+    const Case cases[] = {
+        {kPitchDecay, 0.0f, 0.01f},   {kPitchDecay, 0.9f, 0.9f},     {kPitchDecay, 0.95f, 0.95f},
+        {kXFade, 0.0f, 0.0025f},      {kXFade, 0.25f, 0.25f},        {kXFade, 0.00125f, 0.0025f},
+        {kSlopeOff, 0.7f, 1.0f},      {kPitchShape, 0.375f, 0.375f}, {kGateLevel, 0.375f, 0.375f},
+        {kFeedback, 0.505f, 0.505f},  {kTrigMode, 7.0f, 7.0f},       {kTrigMode, -3.0f, -3.0f},
+        {kTrigLevel, 0.375f, 0.375f}, {kEnvMod, 0.8f, 0.8f},         {kEnvAttack, 1.0f, 1.0f},
+        {kMix, 0.375f, 0.375f}};
+    for (const Case& c : cases) {
         plugin->setParameter(c.index, c.value);
         EXPECT_FLOAT_EQ(plugin->getParameter(c.index), c.readBack) << c.index << " = " << c.value;
     }

@@ -137,10 +137,13 @@ TEST_F(ModuleRecordTest, TextRequestsWriteAtMost24Bytes) {
             dispatch(effSetProgramName, 0, 0, const_cast<char*>(longName.c_str()));
         expectBoundedText(*this, effGetProgramName, 0);
     }
-    for (int32_t index = -3; index < 45; ++index) {
-        for (int32_t opcode :
-             {effGetParamName, effGetParamDisplay, effGetParamLabel, effGetProgramNameIndexed})
-            expectBoundedText(*this, opcode, index);
+    for (float huge : {3e38f, -3e38f}) {  // the longest figures
+        for (int32_t i = 0; i < kNumParams; ++i) plugin->setParameter(i, huge);
+        for (int32_t index = -3; index < 45; ++index) {
+            for (int32_t opcode :
+                 {effGetParamName, effGetParamDisplay, effGetParamLabel, effGetProgramNameIndexed})
+                expectBoundedText(*this, opcode, index);
+        }
     }
     for (int32_t opcode : {effGetEffectName, effGetVendorString, effGetProductString})
         expectBoundedText(*this, opcode, 0);
