@@ -99,16 +99,11 @@ void runBlock(AEffect* e, std::mt19937& random, int32_t frames, bool replacing) 
 }
 
 int32_t randomBlockSize(std::mt19937& random) {
-    switch (random() % 4) {
-        case 0:
-            return static_cast<int32_t>(random() % (kMaxBlock + 1));
-        case 1:
-            return static_cast<int32_t>(random() % 8);
-        case 2:
-            return 2 * static_cast<int32_t>(random() % 64) + 1;  // odd
-        default:
-            return 1 << (random() % 14);
-    }
+    const uint32_t kind = random() % 4;
+    if (kind == 0) return static_cast<int32_t>(random() % (kMaxBlock + 1));
+    if (kind == 1) return static_cast<int32_t>(random() % 8);
+    if (kind == 2) return 2 * static_cast<int32_t>(random() % 64) + 1;  // odd
+    return 1 << (random() % 14);
 }
 
 float randomRate(std::mt19937& random) {

