@@ -4,6 +4,7 @@
 
 #include "engine/Engine.h"
 #include "tests/engine/EngineRender.h"
+#include "tests/engine/FakeEngineHost.h"
 #include "tests/support/AllocationHooks.h"
 
 using brindlet::test::allocationCount;
@@ -12,29 +13,17 @@ using brindlet::test::nothrowBudget;
 namespace brindlet {
 namespace {
 
-// Feeds and automation without touching the heap.
-class QuietHost : public EngineHost {
-public:
-    Engine* engine = nullptr;
-    int feeds = 0;
-    bool hasEditor() const override { return true; }
-    void notifyEditor(int32_t, float) override { ++feeds; }
-    void automateParameter(int32_t index, float value) override {
-        engine->setParameter(index, value);
-    }
-};
-
 TEST(EngineAllocation, AudioParameterAndMidiPathsNeverAllocate) {
     const StereoSignal in = test::demoSeconds(2.0f);
     StereoSignal out = in;
-    QuietHost host;
+    test::CountingHost host;
     Engine engine(&host);
     host.engine = &engine;
     engine.mainsOn(44100.0f);
 
     const long probe = allocationCount.load();
     ::operator delete(::operator new(sizeof(int)));  // a call, which cannot be elided
-    ASSERT_EQ(allocationCount.load(), probe + 1);        // the counting allocator is in place
+    ASSERT_EQ(allocationCount.load(), probe + 1);    // the counting allocator is in place
 
     const long before = allocationCount.load();
     for (std::size_t start = 0, block = 0; start + 256 <= in.left.size(); start += 256, ++block) {
@@ -51,7 +40,7 @@ TEST(EngineAllocation, AudioParameterAndMidiPathsNeverAllocate) {
         }
     }
     EXPECT_EQ(allocationCount.load(), before);
-    EXPECT_GT(host.feeds, 0);
+    EXPECT_GT(host.feeds.load(), 0);
 }
 
 TEST(EngineAllocation, FailedBufferAllocationLeavesTheDrySignalUntilARetry) {

@@ -19,6 +19,7 @@ struct Message {
 };
 
 // An engine whose quiet input never fires by itself, with automation applied as the shell does.
+template <class Host = test::FakeEngineHost>
 struct MidiRig {
     MidiRig() {
         host.engine = &engine;
@@ -28,7 +29,7 @@ struct MidiRig {
     // A quiet constant input: no onsets, but not silence, which would pause the sweep feeds.
     void block(int32_t frames) { test::render(engine, test::constant(frames, 0.01f), frames); }
 
-    test::FakeEngineHost host;
+    Host host;
     Engine engine{&host};
 };
 
@@ -43,7 +44,7 @@ TEST(EngineMidi, NoteOnsUpToSixtySetPitchEndThroughTheHostOnAnyChannel) {
                  {{0x90, 59, 100}, static_cast<float>(std::pow(2.0, -1.0 / 12.0))},
                  {{0x9F, 48 | 0x80, 100 | 0x80}, 0.5f}};  // the high data bits are ignored
     for (const auto& c : cases) {
-        MidiRig rig;
+        MidiRig<> rig;
         Engine hostless(nullptr);
         for (Engine* e : {&rig.engine, &hostless})
             e->midiMessage(c.note.status, c.note.data1, c.note.data2);
@@ -54,7 +55,7 @@ TEST(EngineMidi, NoteOnsUpToSixtySetPitchEndThroughTheHostOnAnyChannel) {
 }
 
 TEST(EngineMidi, OtherMessagesChangeNothing) {
-    MidiRig rig;
+    MidiRig<> rig;
     rig.engine.midiMessage(0x90, 61, 100);  // above the sweep range
     rig.engine.midiMessage(0x90, 127, 100);
     rig.engine.midiMessage(0x80, 40, 100);  // note off
@@ -75,7 +76,7 @@ TEST(EngineMidi, NoteStartsATakeThatFiresAtOnceUnlessTheLastVelocityIsBelowHalf)
                  {{{0x90, 48, 100}, {0x80, 48, 10}}, false},   // a later release velocity
                  {{{0x90, 36, 100}, {0x90, 48, 100}}, true}};  // one take, the second pitch
     for (const auto& c : cases) {
-        MidiRig rig;
+        MidiRig<> rig;
         for (const Message& m : c.messages) rig.engine.midiMessage(m.status, m.data1, m.data2);
         EXPECT_TRUE(rig.host.feeds.empty());
         rig.block(2000);
@@ -102,23 +103,13 @@ struct InterruptingHost : test::FakeEngineHost {
     }
 };
 
-float lastSweepFeed(const test::FakeEngineHost& host) {
-    auto f = std::find_if(host.feeds.rbegin(), host.feeds.rend(),
-                          [](const test::Feed& f) { return f.index == kFeedSweep; });
-    return f == host.feeds.rend() ? -1.0f : f->value;
-}
-
 TEST(EngineMidi, NoteArrivingAsABlockStartsPlaysWithItsOwnPitchEnd) {
-    InterruptingHost host;
-    Engine engine(&host);
-    host.engine = &engine;
-    engine.setParameter(kTrigLevel, 1.0f);
-    engine.mainsOn(44100.0f);
-    test::render(engine, test::constant(64, 0.01f), 64);
-    host.duringQuery = [&engine] { engine.midiMessage(0x90, 36, 10); };  // 0.25, no fire
-    for (int b = 0; b < 2; ++b) test::render(engine, test::constant(1000, 0.01f), 1000);
-    ASSERT_GT(host.count(kFeedSweep), 0);
-    for (const test::Feed& f : host.feeds) {
+    MidiRig<InterruptingHost> rig;
+    rig.block(64);
+    rig.host.duringQuery = [&rig] { rig.engine.midiMessage(0x90, 36, 10); };  // 0.25, no fire
+    for (int b = 0; b < 2; ++b) rig.block(1000);
+    ASSERT_GT(rig.host.count(kFeedSweep), 0);
+    for (const test::Feed& f : rig.host.feeds) {
         if (f.index == kFeedSweep) {
             EXPECT_EQ(f.value, 0.25f);  // never the older 0.5
         }
@@ -126,11 +117,8 @@ TEST(EngineMidi, NoteArrivingAsABlockStartsPlaysWithItsOwnPitchEnd) {
 }
 
 TEST(EngineMidi, PitchEndSetDuringABlockReachesTheFirstTakeThatCanSeeIt) {
-    InterruptingHost host;
-    Engine engine(&host);
-    engine.setParameter(kTrigLevel, 1.0f);  // takes without fires: the sweep holds its value
-    engine.mainsOn(44100.0f);
-    host.duringFeed = [&engine] { engine.setParameter(kPitchEnd, 0.25f); };
+    MidiRig<InterruptingHost> rig;  // takes without fires: the sweep holds its value
+    rig.host.duringFeed = [&rig] { rig.engine.setParameter(kPitchEnd, 0.25f); };
     auto level = [](StereoSignal& s, std::size_t from, std::size_t to, float value) {
         std::fill(s.left.begin() + from, s.left.begin() + to, value);
         std::fill(s.right.begin() + from, s.right.begin() + to, value);
@@ -138,15 +126,15 @@ TEST(EngineMidi, PitchEndSetDuringABlockReachesTheFirstTakeThatCanSeeIt) {
     StereoSignal first = test::constant(3000, 0.01f);
     level(first, 10, 11, 0.0f);      // a dip: the first level feed, with no onset
     level(first, 2000, 3000, 0.5f);  // an onset: take one
-    test::render(engine, first, 3000);
+    test::render(rig.engine, first, 3000);
     StereoSignal second = test::constant(3000, 0.5f);
-    level(second, 1000, 2000, 0.01f);    // rearms the trigger
-    test::render(engine, second, 3000);  // take two at frame 2000
-    EXPECT_EQ(lastSweepFeed(host), 0.25f);
+    level(second, 1000, 2000, 0.01f);        // rearms the trigger
+    test::render(rig.engine, second, 3000);  // take two at frame 2000
+    EXPECT_EQ(rig.host.lastSweepFeed(), 0.25f);
 }
 
 TEST(EngineMidi, PendingNoteWaitsThroughEmptyBlocks) {
-    MidiRig rig;
+    MidiRig<> rig;
     rig.block(64);  // a level above 0, so the block ends below keep the sweep feeds open
     rig.engine.midiMessage(0x90, 48, 100);
     const float* none[2] = {nullptr, nullptr};

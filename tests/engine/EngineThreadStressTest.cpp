@@ -10,22 +10,10 @@
 
 #include "engine/Engine.h"
 #include "tests/engine/EngineRender.h"
+#include "tests/engine/FakeEngineHost.h"
 
 namespace brindlet {
 namespace {
-
-class CountingHost : public EngineHost {
-public:
-    Engine* engine = nullptr;
-    std::atomic<int> feeds{0};
-    std::atomic<int> automations{0};
-    bool hasEditor() const override { return true; }
-    void notifyEditor(int32_t, float) override { feeds.fetch_add(1, std::memory_order_relaxed); }
-    void automateParameter(int32_t index, float value) override {
-        automations.fetch_add(1, std::memory_order_relaxed);
-        engine->setParameter(index, value);
-    }
-};
 
 uint32_t nextRandom(uint32_t& state) {
     state = state * 1664525u + 1013904223u;
@@ -34,7 +22,7 @@ uint32_t nextRandom(uint32_t& state) {
 
 TEST(EngineThreads, AudioRunsWhileOtherThreadsSetParametersProgramsAndNotes) {
     const StereoSignal in = test::demoSeconds(2.0f);
-    CountingHost host;
+    test::CountingHost host;
     Engine engine(&host);
     host.engine = &engine;
     engine.mainsOn(44100.0f);
