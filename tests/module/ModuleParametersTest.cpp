@@ -43,7 +43,7 @@ TEST_F(ModuleParametersTest, DisplaysFollowTheEngineValues) {
         {kEnvMod, 0.8f, "  0.60  "},     {kGateLevel, 0.25f, "  25  "},
         {kGateLevel, 0.15f, "  15  "},   {kFeedback, 0.0f, "  -90  "},
         {kFeedback, 0.5f, "  0  "},      {kFeedback, 0.4945f, "  0  "},  // the dead zone
-        {kFeedback, 0.51f, "  2  "},     {kFeedback, 1.0f, "  90  "},
+        {kFeedback, 0.506f, "  1  "},    {kFeedback, 1.0f, "  90  "},
         {kTrigMode, 0.0f, "Normal"},     {kTrigMode, 0.5f / 3.0f, "Normal"},
         {kTrigMode, 0.4f, "No Slope"},   {kTrigMode, 0.5f, "Dry"},
         {kTrigMode, 2.5f / 3.0f, "Dry"}, {kTrigMode, 1.0f, "Mute"},
