@@ -272,6 +272,8 @@ TEST(TakeInterpolation, CubicInsideLinearAtTheEdgesAndNothingUnwrittenOrBeyond) 
         {19.0f, 20, 20, at(19)},
         {19.01f, 20, 20, 0.0f},
         {1e9f, 20, 20, 0.0f},
+        // A position that went NaN reads silence rather than an index made from it.
+        {std::numeric_limits<float>::quiet_NaN(), 20, 20, 0.0f},
     };
     for (const auto& c : cases) {
         const StereoSample v = interpolateTake(take, c.t, 19.0f, c.writePos, c.head);
